@@ -1,0 +1,53 @@
+#include "entry/dispatch.h"
+
+#include <cstring>
+
+#include "entry/command_text.h"
+#include "platform/platform.h"
+
+namespace {
+
+const char kVerbRemoveFile[] = "RMFILE";
+const char kSeparator[] = " ";  // only a blank separates; a tab does not
+const std::uint32_t kRemoveFilePauseMs = 2000;
+
+// Whole-string comparison folding A-Z to a-z and no other byte.
+int VerbIs(const char* verb, const char* name) {
+    return std::strlen(verb) == std::strlen(name) && FindNoCase(0, verb, name) == 0;
+}
+
+// Gives the process that started this one time to end and let go of the file.
+void RemoveFileAfterPause(const char* path) {
+    platform::Sleep(kRemoveFilePauseMs);
+    platform::DeleteFileA(path);
+}
+
+}  // namespace
+
+int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argument) {
+    verb = nullptr;
+    argument = nullptr;
+    if (commandText == nullptr || commandText[0] == '\0') return 0;
+    int separator = FindNoCase(1, commandText, kSeparator);
+    if (separator < 0) return 0;
+    verb = TrimRight(CopyRange(commandText, 0, separator - 1));
+    argument = TrimRight(CopyRange(commandText, separator + 1,
+                                   static_cast<int>(std::strlen(commandText))));
+    return 1;
+}
+
+void RunCommand(const char* commandText) {
+    OwnedString verb = nullptr;
+    OwnedString argument = nullptr;
+    if (!SplitCommand(commandText, verb, argument)) return;
+    if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(argument);
+    FreeString(verb);
+    FreeString(argument);
+}
+
+int RunProcess() {
+    platform::LeadBytes leadBytes;
+    platform::GetAnsiLeadBytes(&leadBytes);
+    RunCommand(CommandTextOf(platform::GetCommandLineA(), leadBytes));
+    return platform::kExitCode;
+}

@@ -1,0 +1,88 @@
+// The Windows calls the commands make, in their ANSI forms, declared with this
+// program's own small types so that no command needs <windows.h>.
+//
+// The Windows build links windows_platform.cpp, which hands each call to the
+// real API unchanged. The host build links an in-memory model of the same
+// functions instead, so the commands can be exercised without Windows.
+#ifndef UNINSTALL_PLATFORM_PLATFORM_H
+#define UNINSTALL_PLATFORM_PLATFORM_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace platform {
+
+typedef std::uintptr_t Handle;       // an open file or an open search
+typedef std::uintptr_t RegistryKey;  // an open key, or a predefined root key
+
+const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
+const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
+
+const int kExitCode = 0;  // every run ends with this code, whatever happened
+const int kMaxPath = 260; // an ANSI path: 259 characters and the terminator
+
+const std::uint32_t kFileAttributeDirectory = 0x10;
+const std::uint32_t kFileAttributeNormal = 0x80;
+const std::uint32_t kFileAttributeReparsePoint = 0x400;
+
+const std::uint32_t kGenericRead = 0x80000000;
+const std::uint32_t kFileShareRead = 0x1;
+const std::uint32_t kOpenExisting = 3;
+
+const std::uint32_t kKeyAllAccess = 0xF003F;
+const std::uint32_t kRegSz = 1;
+const std::uint32_t kRegExpandSz = 2;
+const long kErrorSuccess = 0;
+
+const std::uint32_t kMbOk = 0x0;
+const std::uint32_t kMbIconHand = 0x10;
+const std::uint32_t kMbIconInformation = 0x40;
+
+// The two fields of WIN32_FIND_DATAA that the commands read.
+struct FindData {
+    std::uint32_t attributes;
+    char name[kMaxPath];
+};
+
+// isLead[b] is 1 when byte b starts a double-byte character in the ANSI code
+// page.
+struct LeadBytes {
+    unsigned char isLead[256];
+};
+
+void Sleep(std::uint32_t milliseconds);
+int DeleteFileA(const char* path);
+Handle FindFirstFileA(const char* path, FindData* found);
+int FindNextFileA(Handle search, FindData* found);
+int FindClose(Handle search);
+int SetFileAttributesA(const char* path, std::uint32_t attributes);
+int RemoveDirectoryA(const char* path);
+// No security attributes and no template file are ever passed.
+Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
+                   std::uint32_t disposition, std::uint32_t flags);
+int CloseHandle(Handle handle);
+
+long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
+                   std::uint32_t access, RegistryKey* key);
+long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type,
+                      unsigned char* data, std::uint32_t* size);
+long RegDeleteKeyA(RegistryKey root, const char* subKey);
+long RegCloseKey(RegistryKey key);
+
+// Always without an owner window; returns once the user has closed the box.
+int MessageBoxA(const char* text, const char* caption, std::uint32_t type);
+
+// Start-up: the whole command line and the lead bytes of the ANSI code page.
+const char* GetCommandLineA();
+void GetAnsiLeadBytes(LeadBytes* table);
+
+// Heap blocks for strings; AllocateBlock yields null when the heap is spent.
+void* AllocateBlock(std::size_t bytes);
+void ReleaseBlock(void* block);
+
+// Ends the process at once with kExitCode.
+[[noreturn]] void EndProcess();
+
+}  // namespace platform
+
+#endif

@@ -1,0 +1,125 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+std::string OwnFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string own(path, length);
+    return own.substr(0, own.rfind('\\'));
+}
+
+ULONGLONG Milliseconds(const FILETIME& time) {
+    ULARGE_INTEGER value;
+    value.LowPart = time.dwLowDateTime;
+    value.HighPart = time.dwHighDateTime;
+    return value.QuadPart / 10000;
+}
+
+}  // namespace
+
+std::string ProgramPath() { return OwnFolder() + "\\uninstall.exe"; }
+
+Started Start(const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    Started started = {};
+    std::string program = ProgramPath();
+    // The program is named apart, so the command line can hold anything.
+    BOOL ok = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started.process);
+    EXPECT_TRUE(ok) << "CreateProcessA failed: " << GetLastError();
+    return started;
+}
+
+bool IsRunning(const Started& started) {
+    return started.process.hProcess && WaitForSingleObject(started.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+Finished Finish(Started& started, DWORD timeoutMs) {
+    Finished finished = {0xFFFFFFFF, true, 0};
+    HANDLE process = started.process.hProcess;
+    if (process == nullptr) return finished;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+        finished.timedOut = false;
+        GetExitCodeProcess(process, &finished.exitCode);
+        FILETIME created, exited, kernel, user;
+        if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+            finished.lifetimeMs = Milliseconds(exited) - Milliseconds(created);
+        }
+    } else {
+        TerminateProcess(process, 1);
+    }
+    CloseHandle(started.process.hThread);
+    CloseHandle(process);
+    started.process = {};
+    return finished;
+}
+
+Finished Run(const std::string& commandLine) {
+    Started started = Start(commandLine);
+    return Finish(started);
+}
+
+ScratchFolder::ScratchFolder(const char* tag) {
+    static int made = 0;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "uninstall-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++made) + "-" + tag;
+    RemoveTree(path_);
+    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void MakeFile(const std::string& path, DWORD attributes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, path.data(), static_cast<DWORD>(path.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
+}
+
+void MakeFolder(const std::string& path, DWORD attributes) {
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = found.cFileName;
+                if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+}  // namespace e2e

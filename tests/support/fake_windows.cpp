@@ -1,0 +1,476 @@
+#include "fake_windows.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "platform/platform.h"
+
+namespace {
+
+using platform::Handle;
+
+const std::uint32_t kDirectory = platform::kFileAttributeDirectory;
+const std::uint32_t kReparsePoint = platform::kFileAttributeReparsePoint;
+// The bits SetFileAttributesA can change; the others belong to the entry.
+const std::uint32_t kSettable = fake::kReadOnly | fake::kHidden | fake::kSystem | fake::kArchive |
+                                0x100 /*temporary*/ | 0x1000 /*offline*/ | 0x2000 /*not indexed*/;
+
+struct Entry {
+    std::string path;        // as created, for names and listings
+    std::uint32_t attributes;
+    std::string linkTarget;  // key of the target, for reparse points
+    bool listingDenied;
+    bool deletePending;
+};
+
+struct Hold {
+    std::string key;
+    std::uint32_t access;
+    std::uint32_t share;
+};
+
+struct Search {
+    std::vector<std::string> keys;  // "." and ".." stand for themselves
+    std::size_t next;
+};
+
+struct State {
+    std::vector<std::string> calls;
+    std::string commandLine;
+    platform::LeadBytes leadBytes;
+    int allocations;
+    int failingAllocation;
+    int blocksHeld;
+    std::map<std::string, Entry> entries;  // by upper-case path
+    std::map<int, Hold> holds;             // by hold number; the program's too
+    std::map<Handle, int> files;           // the program's file handles
+    std::map<Handle, Search> searches;
+    Handle nextHandle;
+    int nextHold;
+};
+
+State& The() {
+    static State state;
+    return state;
+}
+
+[[noreturn]] void Misuse(const char* what) {
+    std::fprintf(stderr, "fake windows: %s\n", what);
+    std::abort();
+}
+
+const char* Checked(const char* path) {
+    if (path == nullptr) Misuse("a null path was passed");
+    return path;
+}
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%#x", value);
+    return text;
+}
+
+void Log(const std::string& call) { The().calls.push_back(call); }
+
+std::string Upper(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+bool HasWildcard(const std::string& part) { return part.find_first_of("*?") != std::string::npos; }
+
+// ---- paths ---------------------------------------------------------------
+
+struct Path {
+    bool valid;
+    std::string drive;               // "C:"
+    std::vector<std::string> parts;  // components after the drive
+    bool trailingSeparator;
+};
+
+Path Parse(const std::string& text) {
+    Path path{false, "", {}, false};
+    if (text.size() >= static_cast<std::size_t>(platform::kMaxPath) || text.size() < 2) return path;
+    if (!std::isalpha(static_cast<unsigned char>(text[0])) || text[1] != ':') return path;
+    path.drive = Upper(text.substr(0, 2));
+    if (text.size() == 2) return path;  // "C:" is a relative path on the drive
+    if (text[2] != '\\') return path;
+    std::string rest = text.substr(3);
+    if (!rest.empty() && rest.back() == '\\') {
+        path.trailingSeparator = true;
+        rest.pop_back();
+    }
+    std::size_t start = 0;
+    while (!rest.empty()) {
+        std::size_t end = rest.find('\\', start);
+        std::string part = rest.substr(start, end - start);
+        if (part.empty() || part.find_first_of("<>|\":/") != std::string::npos) return path;
+        path.parts.push_back(part);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    path.valid = true;
+    return path;
+}
+
+bool IsRoot(const std::string& key) { return key.size() == 2; }
+
+Entry* Find(const std::string& key) {
+    auto found = The().entries.find(key);
+    return found == The().entries.end() ? nullptr : &found->second;
+}
+
+bool IsFolderKey(const std::string& key) {
+    if (IsRoot(key)) return true;
+    Entry* entry = Find(key);
+    return entry && (entry->attributes & kDirectory);
+}
+
+// The key of the entry the first `count` parts name, following links on the
+// way; the last one only when followLast is set. Empty when there is none.
+std::string Resolve(const Path& path, std::size_t count, bool followLast) {
+    std::string key = path.drive;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (HasWildcard(path.parts[i]) || !IsFolderKey(key)) return "";
+        key += "\\" + Upper(path.parts[i]);
+        Entry* entry = Find(key);
+        if (entry == nullptr) return "";
+        if (!entry->linkTarget.empty() && (i + 1 < count || followLast)) {
+            key = entry->linkTarget;
+            if (Find(key) == nullptr) return "";
+        }
+    }
+    return key;
+}
+
+std::string ResolveWhole(const char* text, bool followLast) {
+    Path path = Parse(Checked(text));
+    if (!path.valid || path.parts.empty()) return "";
+    std::string key = Resolve(path, path.parts.size(), followLast);
+    if (path.trailingSeparator && !IsFolderKey(key)) return "";
+    return key;
+}
+
+std::vector<std::string> ChildrenOf(const std::string& key) {
+    std::vector<std::string> children;
+    std::string prefix = key + "\\";
+    for (auto it = The().entries.lower_bound(prefix);
+         it != The().entries.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+        if (it->first.find('\\', prefix.size()) == std::string::npos) children.push_back(it->first);
+    }
+    return children;
+}
+
+std::string NameOf(const std::string& key) {
+    if (key == "." || key == "..") return key;
+    const std::string& path = The().entries.at(key).path;
+    return path.substr(path.rfind('\\') + 1);
+}
+
+bool GlobMatches(const char* pattern, const char* name) {
+    if (*pattern == '\0') return *name == '\0';
+    if (*pattern == '*') return GlobMatches(pattern + 1, name) || (*name && GlobMatches(pattern, name + 1));
+    if (*name == '\0') return false;
+    return (*pattern == '?' || *pattern == *name) && GlobMatches(pattern + 1, name + 1);
+}
+
+// "*.*" matches every name, with a dot or without, as it does on Windows.
+bool NameMatches(const std::string& pattern, const std::string& name) {
+    std::string upperPattern = Upper(pattern);
+    return upperPattern == "*.*" || GlobMatches(upperPattern.c_str(), Upper(name).c_str());
+}
+
+// ---- sharing -------------------------------------------------------------
+
+bool SharingAllows(const Hold& held, std::uint32_t access, std::uint32_t share) {
+    if ((access & platform::kGenericRead) && !(held.share & platform::kFileShareRead)) return false;
+    if ((access & fake::kGenericWrite) && !(held.share & fake::kShareWrite)) return false;
+    if ((held.access & platform::kGenericRead) && !(share & platform::kFileShareRead)) return false;
+    if ((held.access & fake::kGenericWrite) && !(share & fake::kShareWrite)) return false;
+    return true;
+}
+
+bool AnyHold(const std::string& key, bool (*matches)(const Hold&)) {
+    for (const auto& hold : The().holds) {
+        if (hold.second.key == key && matches(hold.second)) return true;
+    }
+    return false;
+}
+
+bool IsHeld(const Hold&) { return true; }
+bool RefusesDelete(const Hold& hold) { return !(hold.share & fake::kShareDelete); }
+
+void EndHold(int number) {
+    std::string key = The().holds.at(number).key;
+    The().holds.erase(number);
+    Entry* entry = Find(key);
+    if (entry && entry->deletePending && !AnyHold(key, IsHeld)) The().entries.erase(key);
+}
+
+Handle NewHandle() { return The().nextHandle += 4; }
+
+void Fill(const std::string& key, platform::FindData* found) {
+    found->attributes = (key == "." || key == "..") ? kDirectory : The().entries.at(key).attributes;
+    std::string name = NameOf(key);
+    std::snprintf(found->name, sizeof found->name, "%s", name.c_str());
+}
+
+// Creates the folders above key that are missing.
+void AddParents(const std::string& path) {
+    std::size_t cut = path.rfind('\\');
+    if (cut == std::string::npos || cut <= 2) return;
+    std::string parent = path.substr(0, cut);
+    if (!Find(Upper(parent))) fake::AddFolder(parent);
+}
+
+void AddEntry(const std::string& path, std::uint32_t attributes, const std::string& linkTarget) {
+    Path parsed = Parse(path);
+    if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) Misuse("bad path in a test");
+    AddParents(path);
+    The().entries[Upper(path)] = Entry{path, attributes, linkTarget, false, false};
+}
+
+}  // namespace
+
+// ---- what tests see ------------------------------------------------------
+
+namespace fake {
+
+void Reset() {
+    State& state = The();
+    state.calls.clear();
+    state.commandLine.clear();
+    std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
+    state.allocations = 0;
+    state.failingAllocation = 0;
+    state.blocksHeld = 0;
+    state.entries.clear();
+    state.holds.clear();
+    state.files.clear();
+    state.searches.clear();
+    state.nextHandle = 0x1000;
+    state.nextHold = 1;
+}
+
+const std::vector<std::string>& Calls() { return The().calls; }
+
+std::vector<std::string> CallsTo(const std::string& function) {
+    std::vector<std::string> matching;
+    for (const std::string& call : The().calls) {
+        if (call.compare(0, function.size(), function) == 0 &&
+            (call.size() == function.size() || call[function.size()] == '(')) {
+            matching.push_back(call);
+        }
+    }
+    return matching;
+}
+
+void SetCommandLine(const std::string& line) { The().commandLine = line; }
+
+void SetLeadByteRange(unsigned char first, unsigned char last) {
+    for (int byte = first; byte <= last; ++byte) The().leadBytes.isLead[byte] = 1;
+}
+
+void FailAllocation(int number) { The().failingAllocation = The().allocations + number; }
+int AllocationsMade() { return The().allocations; }
+int BlocksHeld() { return The().blocksHeld; }
+
+void AddFolder(const std::string& path, std::uint32_t attributes) {
+    AddEntry(path, attributes | kDirectory, "");
+}
+
+void AddFile(const std::string& path, std::uint32_t attributes) {
+    AddEntry(path, attributes & ~kDirectory, "");
+}
+
+void AddLink(const std::string& path, const std::string& target) {
+    Entry* entry = Find(Upper(target));
+    if (entry == nullptr) Misuse("a link to nothing");
+    AddEntry(path, (entry->attributes & kDirectory) | kReparsePoint, Upper(target));
+}
+
+void DenyListing(const std::string& path) {
+    Entry* entry = Find(Upper(path));
+    if (entry == nullptr) Misuse("no such folder");
+    entry->listingDenied = true;
+}
+
+bool Exists(const std::string& path) { return Find(Upper(path)) != nullptr; }
+
+std::uint32_t AttributesOf(const std::string& path) {
+    Entry* entry = Find(Upper(path));
+    if (entry == nullptr) Misuse("no such entry");
+    return entry->attributes;
+}
+
+std::vector<std::string> Entries() {
+    std::vector<std::string> paths;
+    for (const auto& entry : The().entries) paths.push_back(entry.second.path);
+    return paths;
+}
+
+int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share) {
+    std::string key = Upper(path);
+    if (Find(key) == nullptr) Misuse("holding nothing open");
+    int number = The().nextHold++;
+    The().holds[number] = Hold{key, access, share};
+    return number;
+}
+
+void Release(int hold) { EndHold(hold); }
+
+int HandlesLeftOpen() {
+    return static_cast<int>(The().files.size() + The().searches.size());
+}
+
+}  // namespace fake
+
+// ---- the platform, as the commands see it --------------------------------
+
+namespace platform {
+
+void Sleep(std::uint32_t milliseconds) { Log("Sleep(" + std::to_string(milliseconds) + ")"); }
+
+int DeleteFileA(const char* path) {
+    Log(std::string("DeleteFileA(") + Checked(path) + ")");
+    Path parsed = Parse(path);
+    if (!parsed.valid || parsed.trailingSeparator) return 0;
+    std::string key = ResolveWhole(path, false);
+    Entry* entry = key.empty() ? nullptr : Find(key);
+    if (entry == nullptr || (entry->attributes & (kDirectory | fake::kReadOnly))) return 0;
+    if (entry->deletePending || AnyHold(key, RefusesDelete)) return 0;
+    // With every holder sharing delete, the name stays until the last closes.
+    if (AnyHold(key, IsHeld)) {
+        entry->deletePending = true;
+    } else {
+        The().entries.erase(key);
+    }
+    return 1;
+}
+
+Handle FindFirstFileA(const char* path, FindData* found) {
+    Log(std::string("FindFirstFileA(") + Checked(path) + ")");
+    Path parsed = Parse(path);
+    if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) return kInvalidHandle;
+    std::string parent = Resolve(parsed, parsed.parts.size() - 1, true);
+    if (parent.empty() || !IsFolderKey(parent)) return kInvalidHandle;
+    Entry* parentEntry = Find(parent);
+    if (parentEntry && parentEntry->listingDenied) return kInvalidHandle;
+    const std::string& pattern = parsed.parts.back();
+    Search search{{}, 0};
+    if (HasWildcard(pattern)) {
+        if (!IsRoot(parent)) search.keys = {".", ".."};
+        for (const std::string& child : ChildrenOf(parent)) {
+            if (NameMatches(pattern, NameOf(child))) search.keys.push_back(child);
+        }
+    } else if (Find(parent + "\\" + Upper(pattern))) {
+        search.keys.push_back(parent + "\\" + Upper(pattern));
+    }
+    if (search.keys.empty()) return kInvalidHandle;
+    Handle handle = NewHandle();
+    The().searches[handle] = search;
+    return FindNextFileA(handle, found) ? handle : kInvalidHandle;
+}
+
+int FindNextFileA(Handle handle, FindData* found) {
+    auto search = The().searches.find(handle);
+    if (search == The().searches.end()) Misuse("FindNextFileA on an unknown search");
+    // The first record is fetched by FindFirstFileA, and logged there.
+    if (search->second.next > 0) Log("FindNextFileA");
+    // An entry deleted since the search began is no longer yielded.
+    std::vector<std::string>& keys = search->second.keys;
+    std::size_t& next = search->second.next;
+    while (next < keys.size() && keys[next] != "." && keys[next] != ".." && !Find(keys[next])) ++next;
+    if (next == keys.size()) return 0;
+    Fill(keys[next++], found);
+    return 1;
+}
+
+int FindClose(Handle handle) {
+    Log("FindClose");
+    if (The().searches.erase(handle) == 0) Misuse("FindClose on an unknown search");
+    return 1;
+}
+
+int SetFileAttributesA(const char* path, std::uint32_t attributes) {
+    Log(std::string("SetFileAttributesA(") + Checked(path) + ", " + Hex(attributes) + ")");
+    // Through a link this acts on the target, the harshest reading.
+    std::string key = ResolveWhole(path, true);
+    if (key.empty() || IsRoot(key)) return 0;
+    Entry& entry = The().entries.at(key);
+    std::uint32_t kept = entry.attributes & (kDirectory | kReparsePoint);
+    std::uint32_t result = kept | (attributes & kSettable);
+    entry.attributes = result == 0 ? platform::kFileAttributeNormal : result;
+    return 1;
+}
+
+int RemoveDirectoryA(const char* path) {
+    Log(std::string("RemoveDirectoryA(") + Checked(path) + ")");
+    std::string key = ResolveWhole(path, false);
+    Entry* entry = key.empty() ? nullptr : Find(key);
+    if (entry == nullptr || !(entry->attributes & kDirectory)) return 0;
+    if ((entry->attributes & fake::kReadOnly) || AnyHold(key, RefusesDelete)) return 0;
+    // A link goes by itself, whatever its target holds.
+    if (entry->linkTarget.empty() && !ChildrenOf(key).empty()) return 0;
+    The().entries.erase(key);
+    return 1;
+}
+
+Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
+                   std::uint32_t disposition, std::uint32_t flags) {
+    Log(std::string("CreateFileA(") + Checked(path) + ", " + Hex(access) + ", " + Hex(share) +
+        ", " + std::to_string(disposition) + ", " + Hex(flags) + ")");
+    if (disposition != kOpenExisting) Misuse("only existing files are opened");
+    std::string key = ResolveWhole(path, true);
+    Entry* entry = key.empty() ? nullptr : Find(key);
+    if (entry == nullptr || (entry->attributes & kDirectory) || entry->deletePending) {
+        return kInvalidHandle;
+    }
+    for (const auto& hold : The().holds) {
+        if (hold.second.key == key && !SharingAllows(hold.second, access, share)) return kInvalidHandle;
+    }
+    int number = The().nextHold++;
+    The().holds[number] = Hold{key, access, share};
+    Handle handle = NewHandle();
+    The().files[handle] = number;
+    return handle;
+}
+
+int CloseHandle(Handle handle) {
+    Log("CloseHandle");
+    auto file = The().files.find(handle);
+    if (file == The().files.end()) Misuse("CloseHandle on an unknown handle");
+    int number = file->second;
+    The().files.erase(file);
+    EndHold(number);
+    return 1;
+}
+
+const char* GetCommandLineA() { return The().commandLine.c_str(); }
+
+void GetAnsiLeadBytes(LeadBytes* table) { *table = The().leadBytes; }
+
+void* AllocateBlock(std::size_t bytes) {
+    if (++The().allocations == The().failingAllocation) return nullptr;
+    ++The().blocksHeld;
+    return std::malloc(bytes);
+}
+
+void ReleaseBlock(void* block) {
+    --The().blocksHeld;
+    std::free(block);
+}
+
+void EndProcess() {
+    std::fprintf(stderr, "EndProcess after %zu calls\n", The().calls.size());
+    std::fflush(stderr);
+    _exit(kExitCode);
+}
+
+}  // namespace platform

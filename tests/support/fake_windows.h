@@ -1,0 +1,63 @@
+// An in-memory model of the Windows behaviour the commands rely on, linked in
+// place of the real platform on the host. It keeps a log of every call so
+// tests can check order and arguments, and it checks its callers: a null
+// path or an unknown handle aborts the test.
+//
+// Paths are absolute ("C:\dir\file"); drive roots always exist. Names compare
+// without regard to ASCII case. Paths of 260 characters or more fail, as they
+// do for the ANSI calls.
+#ifndef UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
+#define UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+const std::uint32_t kReadOnly = 0x1;
+const std::uint32_t kHidden = 0x2;
+const std::uint32_t kSystem = 0x4;
+const std::uint32_t kArchive = 0x20;
+const std::uint32_t kGenericWrite = 0x40000000;
+const std::uint32_t kShareWrite = 0x2;
+const std::uint32_t kShareDelete = 0x4;
+
+// Forgets every file, key, handle, box and logged call.
+void Reset();
+
+// One line per platform call, e.g. "DeleteFileA(C:\x.tmp)" or "Sleep(2000)".
+const std::vector<std::string>& Calls();
+// Only the logged calls to the named function, in order.
+std::vector<std::string> CallsTo(const std::string& function);
+
+// Start-up.
+void SetCommandLine(const std::string& line);
+void SetLeadByteRange(unsigned char first, unsigned char last);
+
+// Heap: the allocation with this number (1 for the next one) yields null.
+void FailAllocation(int number);
+int AllocationsMade();
+int BlocksHeld();  // allocated and not yet released
+
+// File system. Attributes are as FindFirstFileA reports them.
+void AddFolder(const std::string& path, std::uint32_t attributes = 0x10);
+void AddFile(const std::string& path, std::uint32_t attributes = kArchive);
+// A reparse point at path that leads to target, an existing folder or file.
+void AddLink(const std::string& path, const std::string& target);
+// A folder whose contents cannot be listed.
+void DenyListing(const std::string& path);
+bool Exists(const std::string& path);
+std::uint32_t AttributesOf(const std::string& path);
+// Every file and folder, as created, in sorted order.
+std::vector<std::string> Entries();
+
+// Another process opens path with this access and sharing.
+int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share);
+void Release(int hold);
+// Searches, file handles and keys the program opened and has not closed.
+int HandlesLeftOpen();
+
+}  // namespace fake
+
+#endif

@@ -1,0 +1,132 @@
+#include "entry/dispatch.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_windows_test.h"
+#include "platform/platform.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class DispatchTest : public FakeWindowsTest {};
+
+struct Split {
+    int found;
+    std::string verb;
+    std::string argument;
+};
+
+Split SplitOf(const char* text) {
+    OwnedString verb = nullptr;
+    OwnedString argument = nullptr;
+    Split split{SplitCommand(text, verb, argument), verb ? verb : "<null>",
+                argument ? argument : "<null>"};
+    FreeString(verb);
+    FreeString(argument);
+    return split;
+}
+
+TEST_F(DispatchTest, SplitsAtTheFirstBlankAndTrimsBothPartsOnTheRight) {
+    Split plain = SplitOf("RMFILE C:\\Program Files\\a b.tmp \r\n");
+    EXPECT_EQ(plain.found, 1);
+    EXPECT_EQ(plain.verb, "RMFILE");
+    EXPECT_EQ(plain.argument, "C:\\Program Files\\a b.tmp");
+    EXPECT_EQ(SplitOf("RMFILE  C:\\x.tmp").argument, " C:\\x.tmp");
+    EXPECT_EQ(SplitOf("RMFILE \"C:\\x.tmp\"").argument, "\"C:\\x.tmp\"");
+    EXPECT_EQ(SplitOf("RMFILE\t C:\\x.tmp").verb, "RMFILE");
+    EXPECT_EQ(SplitOf("RMFILE ").argument, "");
+    EXPECT_EQ(SplitOf(" RMFILE x").verb, " RMFILE");  // index 0 never separates
+}
+
+TEST_F(DispatchTest, NoBlankMeansNoSplit) {
+    for (const char* text : {"RMFILE\tC:\\x.tmp", "RMFILE", "", " "}) {
+        Split split = SplitOf(text);
+        EXPECT_EQ(split.found, 0) << text;
+        EXPECT_EQ(split.verb, "<null>") << text;
+    }
+    EXPECT_EQ(SplitOf(nullptr).found, 0);
+}
+
+struct RemoveFileCase {
+    const char* commandLine;
+    const char* deleted;  // the argument DeleteFileA receives, or null for no call
+};
+
+class RemoveFileTest : public FakeWindowsTest,
+                       public ::testing::WithParamInterface<RemoveFileCase> {};
+
+TEST_P(RemoveFileTest, PausesThenDeletesExactlyTheArgument) {
+    fake::SetCommandLine(GetParam().commandLine);
+    EXPECT_EQ(RunProcess(), 0);
+    if (GetParam().deleted) {
+        EXPECT_THAT(fake::Calls(), ElementsAre("Sleep(2000)",
+                                               std::string("DeleteFileA(") + GetParam().deleted + ")"));
+    } else {
+        EXPECT_THAT(fake::Calls(), IsEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, RemoveFileTest,
+    ::testing::Values(
+        RemoveFileCase{"u.exe rmfile C:\\x.tmp", "C:\\x.tmp"},
+        RemoveFileCase{"\"C:\\My Tools\\u.exe\" RMFILE C:\\Program Files\\a b.tmp",
+                       "C:\\Program Files\\a b.tmp"},
+        RemoveFileCase{"\"C:\\u.exe\"RmFile C:\\x.tmp", "C:\\x.tmp"},
+        RemoveFileCase{"u.exe RMFILE  C:\\x.tmp", " C:\\x.tmp"},
+        RemoveFileCase{"u.exe RMFILE \"C:\\x.tmp\"", "\"C:\\x.tmp\""},
+        RemoveFileCase{"u.exe RMFILE C:\\x.tmp  \r\n", "C:\\x.tmp"},
+        RemoveFileCase{"u.exe RMFILE\t C:\\x.tmp", "C:\\x.tmp"},
+        RemoveFileCase{"u.exe RMFILE ", ""},
+        RemoveFileCase{"u.exe RMFILE\tC:\\x.tmp", nullptr},
+        RemoveFileCase{"u.exe RMFILE", nullptr},
+        RemoveFileCase{"u.exe DELETE C:\\x.tmp", nullptr},
+        RemoveFileCase{"u.exe RMFILES C:\\x.tmp", nullptr},
+        RemoveFileCase{"\"C:\\u.exe RMFILE C:\\x.tmp", nullptr},
+        RemoveFileCase{" C:\\u.exe RMFILE C:\\x.tmp", nullptr},
+        RemoveFileCase{"u.exe", nullptr}));
+
+TEST_F(DispatchTest, RemoveFileDeletesTheFileAndLeavesItsNeighbours) {
+    fake::AddFile("C:\\Temp\\x.tmp");
+    fake::AddFile("C:\\Temp\\y.tmp");
+    fake::SetCommandLine("u.exe RMFILE C:\\Temp\\X.TMP");
+    RunProcess();
+    EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Temp", "C:\\Temp\\y.tmp"));
+}
+
+TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
+    fake::AddFile("C:\\x.tmp");
+    int hold = fake::HoldOpen("C:\\x.tmp", platform::kGenericRead, platform::kFileShareRead);
+    fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
+    EXPECT_EQ(RunProcess(), 0);
+    EXPECT_TRUE(fake::Exists("C:\\x.tmp"));
+    fake::Release(hold);
+}
+
+// Whichever string allocation fails, the process ends at once with exit code
+// 0 and hands no null path to any call: the fake aborts on a null path.
+TEST_F(DispatchTest, HeapExhaustionEndsTheProcessBeforeAnyCall) {
+    fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
+    RunProcess();
+    int allocations = fake::AllocationsMade();
+    ASSERT_GT(allocations, 0);
+    for (int failing = 1; failing <= allocations; ++failing) {
+        EXPECT_EXIT(
+            {
+                fake::Reset();
+                fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
+                fake::FailAllocation(failing);
+                RunProcess();
+                std::exit(1);
+            },
+            ::testing::ExitedWithCode(0), "EndProcess after 0 calls")
+            << "allocation " << failing;
+    }
+}
+
+}  // namespace
