@@ -39,6 +39,11 @@ struct Search {
     std::size_t next;
 };
 
+struct Key {
+    std::map<std::string, std::pair<std::uint32_t, std::string>> values;  // by upper-case name
+    bool fullAccessDenied;
+};
+
 struct State {
     std::vector<std::string> calls;
     std::string commandLine;
@@ -50,6 +55,9 @@ struct State {
     std::map<int, Hold> holds;             // by hold number; the program's too
     std::map<Handle, int> files;           // the program's file handles
     std::map<Handle, Search> searches;
+    std::map<std::string, Key> keys;  // by upper-case path
+    std::map<platform::RegistryKey, std::string> openKeys;
+    std::vector<fake::Box> boxes;
     Handle nextHandle;
     int nextHold;
 };
@@ -254,6 +262,9 @@ void Reset() {
     state.holds.clear();
     state.files.clear();
     state.searches.clear();
+    state.keys.clear();
+    state.openKeys.clear();
+    state.boxes.clear();
     state.nextHandle = 0x1000;
     state.nextHold = 1;
 }
@@ -326,8 +337,33 @@ int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share)
 void Release(int hold) { EndHold(hold); }
 
 int HandlesLeftOpen() {
-    return static_cast<int>(The().files.size() + The().searches.size());
+    return static_cast<int>(The().files.size() + The().searches.size() + The().openKeys.size());
 }
+
+void AddKey(const std::string& path) {
+    std::size_t cut = path.rfind('\\');
+    if (cut != std::string::npos && !KeyExists(path.substr(0, cut))) AddKey(path.substr(0, cut));
+    The().keys.emplace(Upper(path), Key{{}, false});
+}
+
+void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+              const std::string& data) {
+    AddKey(keyPath);
+    The().keys.at(Upper(keyPath)).values[Upper(name)] = {type, data};
+}
+
+void SetString(const std::string& keyPath, const std::string& name, const std::string& text) {
+    SetValue(keyPath, name, platform::kRegSz, text + '\0');
+}
+
+void DenyFullAccess(const std::string& path) {
+    AddKey(path);
+    The().keys.at(Upper(path)).fullAccessDenied = true;
+}
+
+bool KeyExists(const std::string& path) { return The().keys.count(Upper(path)) != 0; }
+
+const std::vector<Box>& Boxes() { return The().boxes; }
 
 }  // namespace fake
 
@@ -450,6 +486,87 @@ int CloseHandle(Handle handle) {
     The().files.erase(file);
     EndHold(number);
     return 1;
+}
+
+// ---- registry ------------------------------------------------------------
+
+namespace {
+
+const long kErrorFileNotFound = 2;
+const long kErrorAccessDenied = 5;
+const long kErrorMoreData = 234;
+const long kErrorKeyDeleted = 1018;
+const std::uint32_t kKeyRead = 0x20019;
+
+// Windows accepts one trailing backslash after a subkey path.
+std::string KeyName(RegistryKey root, const char* subKey) {
+    if (root != kLocalMachine) Misuse("only HKEY_LOCAL_MACHINE is modelled");
+    std::string name = Upper(Checked(subKey));
+    if (!name.empty() && name.back() == '\\') name.pop_back();
+    return name;
+}
+
+bool HasSubkeys(const std::string& name) {
+    auto first = The().keys.lower_bound(name + "\\");
+    return first != The().keys.end() && first->first.compare(0, name.size() + 1, name + "\\") == 0;
+}
+
+}  // namespace
+
+long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options, std::uint32_t access,
+                   RegistryKey* key) {
+    Log("RegOpenKeyExA(HKLM, " + std::string(Checked(subKey)) + ", " + std::to_string(options) + ", " +
+        Hex(access) + ")");
+    std::string name = KeyName(root, subKey);
+    auto found = The().keys.find(name);
+    if (found == The().keys.end()) return kErrorFileNotFound;
+    if (found->second.fullAccessDenied && (access & ~kKeyRead)) return kErrorAccessDenied;
+    *key = NewHandle();
+    The().openKeys[*key] = name;
+    return kErrorSuccess;
+}
+
+long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type, unsigned char* data,
+                      std::uint32_t* size) {
+    Log("RegQueryValueExA(" + std::string(Checked(valueName)) + ", " + std::to_string(*size) + ")");
+    auto open = The().openKeys.find(key);
+    if (open == The().openKeys.end()) Misuse("RegQueryValueExA on a key that is not open");
+    auto found = The().keys.find(open->second);
+    if (found == The().keys.end()) return kErrorKeyDeleted;
+    auto value = found->second.values.find(Upper(valueName));
+    if (value == found->second.values.end()) return kErrorFileNotFound;
+    const std::string& bytes = value->second.second;
+    *type = value->second.first;
+    std::uint32_t room = *size;
+    *size = static_cast<std::uint32_t>(bytes.size());
+    if (bytes.size() > room) {
+        // Windows leaves the buffer's contents undefined; make them misleading.
+        std::memset(data, 'X', room);
+        return kErrorMoreData;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    return kErrorSuccess;
+}
+
+long RegDeleteKeyA(RegistryKey root, const char* subKey) {
+    Log("RegDeleteKeyA(HKLM, " + std::string(Checked(subKey)) + ")");
+    std::string name = KeyName(root, subKey);
+    if (The().keys.count(name) == 0) return kErrorFileNotFound;
+    if (HasSubkeys(name)) return kErrorAccessDenied;
+    The().keys.erase(name);
+    return kErrorSuccess;
+}
+
+long RegCloseKey(RegistryKey key) {
+    Log("RegCloseKey");
+    if (The().openKeys.erase(key) == 0) Misuse("RegCloseKey on a key that is not open");
+    return kErrorSuccess;
+}
+
+int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
+    Log(std::string("MessageBoxA(") + Checked(text) + ", " + Checked(caption) + ", " + Hex(type) + ")");
+    The().boxes.push_back(fake::Box{text, caption, type});
+    return 1;  // IDOK
 }
 
 const char* GetCommandLineA() { return The().commandLine.c_str(); }

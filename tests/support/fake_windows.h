@@ -58,6 +58,25 @@ void Release(int hold);
 // Searches, file handles and keys the program opened and has not closed.
 int HandlesLeftOpen();
 
+// Registry keys under HKEY_LOCAL_MACHINE, by path ("Software\\...").
+const std::uint32_t kRegDword = 4;
+void AddKey(const std::string& path);
+void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+              const std::string& data);
+// A REG_SZ value stored with its terminator.
+void SetString(const std::string& keyPath, const std::string& name, const std::string& text);
+// The key opens for reading but not with full access.
+void DenyFullAccess(const std::string& path);
+bool KeyExists(const std::string& path);
+
+// Message boxes shown, in order; each one returns as if OK was pressed.
+struct Box {
+    std::string text;
+    std::string caption;
+    std::uint32_t type;
+};
+const std::vector<Box>& Boxes();
+
 }  // namespace fake
 
 #endif

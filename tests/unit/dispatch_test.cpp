@@ -108,25 +108,49 @@ TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
     fake::Release(hold);
 }
 
+struct HeapScenario {
+    const char* commandLine;
+    void (*prepare)();
+    const char* ending;  // what the fake prints when the process ends
+};
+
+void PrepareNothing() {}
+
+void PrepareScreenSaver() {
+    fake::AddFile("C:\\s.scr");
+    fake::SetString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\S", "PathToSCR",
+                    "C:\\s.scr");
+}
+
 // Whichever string allocation fails, the process ends at once with exit code
-// 0 and hands no null path to any call: the fake aborts on a null path.
-TEST_F(DispatchTest, HeapExhaustionEndsTheProcessBeforeAnyCall) {
-    fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
-    RunProcess();
-    int allocations = fake::AllocationsMade();
-    ASSERT_GT(allocations, 0);
-    for (int failing = 1; failing <= allocations; ++failing) {
-        EXPECT_EXIT(
-            {
-                fake::Reset();
-                fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
-                fake::FailAllocation(failing);
-                RunProcess();
-                std::exit(1);
-            },
-            ::testing::ExitedWithCode(0), "EndProcess after 0 calls")
-            << "allocation " << failing;
+// 0 and hands no null string to any call: the fake aborts on a null path.
+TEST_F(DispatchTest, HeapExhaustionEndsTheProcessWithCodeZero) {
+    const HeapScenario scenarios[] = {
+        {"u.exe RMFILE C:\\x.tmp", PrepareNothing, "EndProcess after 0 calls"},
+        {"u.exe RMSCR S", PrepareScreenSaver, "EndProcess after [0-9]+ calls"},
+    };
+    for (const HeapScenario& scenario : scenarios) {
+        fake::Reset();
+        scenario.prepare();
+        fake::SetCommandLine(scenario.commandLine);
+        RunProcess();
+        int allocations = fake::AllocationsMade();
+        ASSERT_GT(allocations, 0);
+        for (int failing = 1; failing <= allocations; ++failing) {
+            EXPECT_EXIT(
+                {
+                    fake::Reset();
+                    scenario.prepare();
+                    fake::SetCommandLine(scenario.commandLine);
+                    fake::FailAllocation(failing);
+                    RunProcess();
+                    std::exit(1);
+                },
+                ::testing::ExitedWithCode(0), scenario.ending)
+                << scenario.commandLine << ", allocation " << failing;
+        }
     }
+    fake::Reset();
 }
 
 }  // namespace
