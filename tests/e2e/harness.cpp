@@ -122,4 +122,57 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
+namespace {
+
+std::string EntryPath(const std::string& name) { return std::string(kUninstallList) + "\\" + name; }
+
+}  // namespace
+
+void InstallEntry(const std::string& name, DWORD type, const std::string& data) {
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ASSERT_EQ(status, ERROR_SUCCESS) << name;
+    if (type != 0) {
+        status = RegSetValueExA(key, "PathToSCR", 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                static_cast<DWORD>(data.size()));
+        EXPECT_EQ(status, ERROR_SUCCESS) << name;
+    }
+    RegCloseKey(key);
+}
+
+bool EntryExists(const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteEntry(const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    char child[256];
+    std::vector<std::string> children;
+    for (DWORD i = 0; RegEnumKeyA(key, i, child, sizeof child) == ERROR_SUCCESS; ++i) {
+        children.push_back(child);
+    }
+    RegCloseKey(key);
+    for (const std::string& each : children) DeleteEntry(name + "\\" + each);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str());
+}
+
+int EntryCount() {
+    HKEY list = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS) return -1;
+    DWORD count = 0;
+    RegQueryInfoKeyA(list, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr);
+    RegCloseKey(list);
+    return static_cast<int>(count);
+}
+
 }  // namespace e2e

@@ -51,6 +51,15 @@ bool Exists(const std::string& path);
 // Removes path and everything below it, clearing attributes; test cleanup only.
 void RemoveTree(const std::string& path);
 
+// Uninstall entries under HKEY_LOCAL_MACHINE, named as uninstall.exe names
+// them. InstallEntry stores data as the value PathToSCR, with the given type;
+// type 0 makes an entry without it.
+const char kUninstallList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+void InstallEntry(const std::string& name, DWORD type, const std::string& data);
+bool EntryExists(const std::string& name);
+void DeleteEntry(const std::string& name);  // and any subkeys it has
+int EntryCount();
+
 }  // namespace e2e
 
 #endif
