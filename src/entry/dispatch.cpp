@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "entry/command_text.h"
+#include "folders/folder_tree.h"
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
 
 namespace {
 
 const char kVerbRemoveFile[] = "RMFILE";
+const char kVerbRemoveFolder[] = "RMDIR";
 const char kVerbRemoveScreenSaver[] = "RMSCR";
 const char kSeparator[] = " ";  // only a blank separates; a tab does not
 const std::uint32_t kRemoveFilePauseMs = 2000;
@@ -43,6 +45,7 @@ void RunCommand(const char* commandText) {
     OwnedString argument = nullptr;
     if (!SplitCommand(commandText, verb, argument)) return;
     if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(argument);
+    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument);
     if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument);
     FreeString(verb);
     FreeString(argument);

@@ -122,12 +122,18 @@ void PrepareScreenSaver() {
                     "C:\\s.scr");
 }
 
+void PrepareTree() {
+    fake::AddFile("C:\\S\\a.txt");
+    fake::AddFile("C:\\S\\D\\b.txt");
+}
+
 // Whichever string allocation fails, the process ends at once with exit code
 // 0 and hands no null string to any call: the fake aborts on a null path.
 TEST_F(DispatchTest, HeapExhaustionEndsTheProcessWithCodeZero) {
     const HeapScenario scenarios[] = {
         {"u.exe RMFILE C:\\x.tmp", PrepareNothing, "EndProcess after 0 calls"},
         {"u.exe RMSCR S", PrepareScreenSaver, "EndProcess after [0-9]+ calls"},
+        {"u.exe RMDIR C:\\S", PrepareTree, "EndProcess after [0-9]+ calls"},
     };
     for (const HeapScenario& scenario : scenarios) {
         fake::Reset();

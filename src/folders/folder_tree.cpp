@@ -1,0 +1,122 @@
+#include "folders/folder_tree.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "text/owned_string.h"
+
+namespace {
+
+const char kAllEntries[] = "\\*.*";
+const char kSeparator[] = "\\";
+const char kThisFolder[] = ".";
+const char kParentFolder[] = "..";
+
+int IsDotEntry(const char* name) {
+    return std::strcmp(name, kThisFolder) == 0 || std::strcmp(name, kParentFolder) == 0;
+}
+
+int IsFolder(std::uint32_t attributes) { return (attributes & platform::kFileAttributeDirectory) != 0; }
+
+// A junction or symbolic link can lead anywhere: entering it, or resetting
+// attributes through it, would change what lies outside the tree.
+int IsLink(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReparsePoint) != 0; }
+
+void BuildPattern(OwnedString& pattern, const char* folder) {
+    AssignString(pattern, folder);
+    AppendString(pattern, kAllEntries);
+}
+
+void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
+    AssignString(child, folder);
+    AppendString(child, kSeparator);
+    AppendString(child, name);
+}
+
+void RemoveSubfolders(const char* folder) {
+    OwnedString pattern = nullptr;
+    OwnedString child = nullptr;
+    BuildPattern(pattern, folder);
+    platform::FindData found;
+    platform::Handle search = platform::FindFirstFileA(pattern, &found);
+    if (search != platform::kInvalidHandle) {
+        do {
+            if (!IsFolder(found.attributes) || IsDotEntry(found.name)) continue;
+            BuildChildPath(child, folder, found.name);
+            if (IsLink(found.attributes)) {
+                platform::RemoveDirectoryA(child);
+            } else {
+                RemoveFolderTree(child);
+            }
+        } while (platform::FindNextFileA(search, &found));
+        platform::FindClose(search);
+    }
+    FreeString(pattern);
+    FreeString(child);
+}
+
+}  // namespace
+
+int PathExists(const char* path, std::uint32_t* attributes) {
+    platform::FindData found;
+    platform::Handle search = platform::FindFirstFileA(path, &found);
+    if (search == platform::kInvalidHandle) return 0;
+    platform::FindClose(search);
+    if (attributes) *attributes = found.attributes;
+    return found.attributes != 0;
+}
+
+void RemoveFolderTree(const char* folder) {
+    platform::SetFileAttributesA(folder, platform::kFileAttributeNormal);
+    RemoveSubfolders(folder);
+    DeleteFilesInFolder(folder);
+    if (FolderIsEmpty(folder)) platform::RemoveDirectoryA(folder);
+}
+
+void DeleteFilesInFolder(const char* folder) {
+    OwnedString pattern = nullptr;
+    OwnedString child = nullptr;
+    BuildPattern(pattern, folder);
+    platform::FindData found;
+    platform::Handle search = platform::FindFirstFileA(pattern, &found);
+    if (search != platform::kInvalidHandle) {
+        do {
+            if (IsDotEntry(found.name)) continue;
+            BuildChildPath(child, folder, found.name);
+            if (!IsLink(found.attributes)) {
+                platform::SetFileAttributesA(child, platform::kFileAttributeNormal);
+            }
+            platform::DeleteFileA(child);
+        } while (platform::FindNextFileA(search, &found));
+        platform::FindClose(search);
+    }
+    FreeString(pattern);
+    FreeString(child);
+}
+
+int FolderIsEmpty(const char* folder) {
+    OwnedString pattern = nullptr;
+    BuildPattern(pattern, folder);
+    int empty = 1;
+    platform::FindData found;
+    platform::Handle search = platform::FindFirstFileA(pattern, &found);
+    if (search != platform::kInvalidHandle) {
+        do {
+            if (!IsDotEntry(found.name)) empty = 0;
+        } while (empty && platform::FindNextFileA(search, &found));
+        platform::FindClose(search);
+    }
+    FreeString(pattern);
+    return empty;
+}
+
+void RemoveExistingFolder(const char* folder) {
+    std::uint32_t attributes = 0;
+    if (!PathExists(folder, &attributes)) return;
+    // A link named here goes as a link; RemoveDirectoryA leaves a file link.
+    if (IsLink(attributes)) {
+        platform::RemoveDirectoryA(folder);
+        return;
+    }
+    RemoveFolderTree(folder);
+}
