@@ -22,9 +22,14 @@ int IsFolder(std::uint32_t attributes) { return (attributes & platform::kFileAtt
 // attributes through it, would change what lies outside the tree.
 int IsLink(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReparsePoint) != 0; }
 
-void BuildPattern(OwnedString& pattern, const char* folder) {
+// Starts a search for every entry of folder; the pattern only starts it.
+platform::Handle SearchFolder(const char* folder, platform::FindData* found) {
+    OwnedString pattern = nullptr;
     AssignString(pattern, folder);
     AppendString(pattern, kAllEntries);
+    platform::Handle search = platform::FindFirstFileA(pattern, found);
+    FreeString(pattern);
+    return search;
 }
 
 void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
@@ -33,25 +38,22 @@ void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
     AppendString(child, name);
 }
 
+// The parent's search stays open while each subfolder is removed.
 void RemoveSubfolders(const char* folder) {
-    OwnedString pattern = nullptr;
-    OwnedString child = nullptr;
-    BuildPattern(pattern, folder);
     platform::FindData found;
-    platform::Handle search = platform::FindFirstFileA(pattern, &found);
-    if (search != platform::kInvalidHandle) {
-        do {
-            if (!IsFolder(found.attributes) || IsDotEntry(found.name)) continue;
-            BuildChildPath(child, folder, found.name);
-            if (IsLink(found.attributes)) {
-                platform::RemoveDirectoryA(child);
-            } else {
-                RemoveFolderTree(child);
-            }
-        } while (platform::FindNextFileA(search, &found));
-        platform::FindClose(search);
-    }
-    FreeString(pattern);
+    platform::Handle search = SearchFolder(folder, &found);
+    if (search == platform::kInvalidHandle) return;
+    OwnedString child = nullptr;
+    do {
+        if (!IsFolder(found.attributes) || IsDotEntry(found.name)) continue;
+        BuildChildPath(child, folder, found.name);
+        if (IsLink(found.attributes)) {
+            platform::RemoveDirectoryA(child);
+        } else {
+            RemoveFolderTree(child);
+        }
+    } while (platform::FindNextFileA(search, &found));
+    platform::FindClose(search);
     FreeString(child);
 }
 
@@ -73,40 +75,34 @@ void RemoveFolderTree(const char* folder) {
     if (FolderIsEmpty(folder)) platform::RemoveDirectoryA(folder);
 }
 
+// Subfolders are not told apart here: one that could not be removed has its
+// attributes reset too, and its deletion fails.
 void DeleteFilesInFolder(const char* folder) {
-    OwnedString pattern = nullptr;
-    OwnedString child = nullptr;
-    BuildPattern(pattern, folder);
     platform::FindData found;
-    platform::Handle search = platform::FindFirstFileA(pattern, &found);
-    if (search != platform::kInvalidHandle) {
-        do {
-            if (IsDotEntry(found.name)) continue;
-            BuildChildPath(child, folder, found.name);
-            if (!IsLink(found.attributes)) {
-                platform::SetFileAttributesA(child, platform::kFileAttributeNormal);
-            }
-            platform::DeleteFileA(child);
-        } while (platform::FindNextFileA(search, &found));
-        platform::FindClose(search);
-    }
-    FreeString(pattern);
+    platform::Handle search = SearchFolder(folder, &found);
+    if (search == platform::kInvalidHandle) return;
+    OwnedString child = nullptr;
+    do {
+        if (IsDotEntry(found.name)) continue;
+        BuildChildPath(child, folder, found.name);
+        if (!IsLink(found.attributes)) {
+            platform::SetFileAttributesA(child, platform::kFileAttributeNormal);
+        }
+        platform::DeleteFileA(child);
+    } while (platform::FindNextFileA(search, &found));
+    platform::FindClose(search);
     FreeString(child);
 }
 
 int FolderIsEmpty(const char* folder) {
-    OwnedString pattern = nullptr;
-    BuildPattern(pattern, folder);
-    int empty = 1;
     platform::FindData found;
-    platform::Handle search = platform::FindFirstFileA(pattern, &found);
-    if (search != platform::kInvalidHandle) {
-        do {
-            if (!IsDotEntry(found.name)) empty = 0;
-        } while (empty && platform::FindNextFileA(search, &found));
-        platform::FindClose(search);
-    }
-    FreeString(pattern);
+    platform::Handle search = SearchFolder(folder, &found);
+    if (search == platform::kInvalidHandle) return 1;
+    int empty = 1;
+    do {
+        if (!IsDotEntry(found.name)) empty = 0;
+    } while (empty && platform::FindNextFileA(search, &found));
+    platform::FindClose(search);
     return empty;
 }
 

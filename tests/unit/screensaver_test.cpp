@@ -28,10 +28,6 @@ class ScreenSaverTest : public FakeWindowsTest {
 protected:
     void SetUp() override {
         FakeWindowsTest::SetUp();
-        Install();
-    }
-
-    static void Install() {
         fake::AddFile(kSaver);
         fake::SetString(kEntry, "PathToSCR", kSaver);
         fake::SetString(kList + "\\Other Program", "UninstallString", "C:\\other\\remove.exe");
