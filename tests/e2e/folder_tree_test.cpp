@@ -3,7 +3,6 @@
 // inside the tree whose target must survive.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "harness.h"
@@ -11,30 +10,6 @@
 namespace {
 
 const DWORD kMarked = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// Relative path -> attributes of everything below folder.
-typedef std::map<std::string, DWORD> Listing;
-
-void List(const std::string& folder, const std::string& prefix, Listing& listing) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        listing[prefix + name] = found.dwFileAttributes;
-        bool descend = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                       !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        if (descend) List(folder + "\\" + name, prefix + name + "\\", listing);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
-Listing ListOf(const std::string& folder) {
-    Listing listing;
-    List(folder, "", listing);
-    return listing;
-}
 
 // Three levels of folders, each level with read-only, hidden and system
 // files and folders, names with and without dots.
@@ -58,12 +33,12 @@ protected:
     void SetUp() override {
         MakeMarkedTree(tree);
         MakeMarkedTree(sentinel);
-        sentinelBefore = ListOf(sentinel);
+        sentinelBefore = e2e::ListOf(sentinel);
         // Without the reset a read-only file would stay: make sure it would.
         ASSERT_FALSE(DeleteFileA((tree + "\\readme.txt").c_str()));
     }
 
-    void ExpectSentinelUntouched() { EXPECT_EQ(ListOf(sentinel), sentinelBefore); }
+    void ExpectSentinelUntouched() { EXPECT_EQ(e2e::ListOf(sentinel), sentinelBefore); }
 
     void RemoveFolder(const std::string& argument) {
         e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + argument);
@@ -74,7 +49,7 @@ protected:
     e2e::ScratchFolder folder{"tree"};
     std::string tree = folder / "Saver Files";
     std::string sentinel = folder / "Saver Files 2";
-    Listing sentinelBefore;
+    e2e::Listing sentinelBefore;
 };
 
 TEST_F(FolderTree, RemovesTheWholeTreeWithItsMarkedEntries) {
@@ -90,7 +65,7 @@ TEST_F(FolderTree, FileHeldWithoutDeleteSharingKeepsItselfAndItsAncestors) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     RemoveFolder(tree);
     CloseHandle(file);
-    Listing left = ListOf(tree);
+    e2e::Listing left = e2e::ListOf(tree);
     ASSERT_EQ(left.size(), 3u);
     EXPECT_EQ(left.count("One"), 1u);
     EXPECT_EQ(left.count("One\\Two.d"), 1u);
@@ -104,15 +79,15 @@ TEST_F(FolderTree, FileArgumentHasItsAttributesResetAndStays) {
     DWORD attributes = GetFileAttributesA(file.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(attributes & kMarked, 0u);
-    EXPECT_EQ(ListOf(tree).size(), ListOf(sentinel).size());
+    EXPECT_EQ(e2e::ListOf(tree).size(), e2e::ListOf(sentinel).size());
 }
 
 TEST_F(FolderTree, MissingOrWildcardArgumentRemovesNothing) {
-    Listing before = ListOf(tree);
+    e2e::Listing before = e2e::ListOf(tree);
     RemoveFolder(folder / "Nothing Here");
     RemoveFolder(folder / "Saver*");
     RemoveFolder(tree + "\\One\\*.*");
-    EXPECT_EQ(ListOf(tree), before);
+    EXPECT_EQ(e2e::ListOf(tree), before);
     ExpectSentinelUntouched();
 }
 
@@ -142,16 +117,16 @@ TEST_F(FolderTree, LinkInsideTheTreeIsNeverEntered) {
     e2e::MakeFolder(target + "\\Keep", FILE_ATTRIBUTE_SYSTEM);
     e2e::MakeFile(target + "\\Keep\\keep.dll", kMarked);
     DWORD targetAttributes = GetFileAttributesA(target.c_str());
-    Listing targetBefore = ListOf(target);
+    e2e::Listing targetBefore = e2e::ListOf(target);
 
     RemoveFolder(linkedTree);
 
     EXPECT_EQ(GetFileAttributesA(target.c_str()), targetAttributes);
-    EXPECT_EQ(ListOf(target), targetBefore);
+    EXPECT_EQ(e2e::ListOf(target), targetBefore);
     // The link itself may stay where the platform cannot remove it, and with
     // it the folders that hold it; nothing else in the tree does.
     std::string linkFromTree = link.substr(linkedTree.size() + 1);
-    for (const auto& entry : ListOf(linkedTree)) {
+    for (const auto& entry : e2e::ListOf(linkedTree)) {
         bool onTheWay = linkFromTree.compare(0, entry.first.size() + 1, entry.first + "\\") == 0;
         EXPECT_TRUE(entry.first == linkFromTree || onTheWay) << entry.first << " was left";
     }

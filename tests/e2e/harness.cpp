@@ -100,6 +100,31 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+void List(const std::string& folder, const std::string& prefix, Listing& listing) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        listing[prefix + name] = found.dwFileAttributes;
+        bool descend = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (descend) List(folder + "\\" + name, prefix + name + "\\", listing);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
+Listing ListOf(const std::string& folder) {
+    Listing listing;
+    List(folder, "", listing);
+    return listing;
+}
+
 void RemoveTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 namespace e2e {
@@ -48,6 +49,10 @@ private:
 void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 void MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 bool Exists(const std::string& path);
+// Relative path -> attributes of everything below folder; links are listed
+// but not entered.
+typedef std::map<std::string, DWORD> Listing;
+Listing ListOf(const std::string& folder);
 // Removes path and everything below it, clearing attributes; test cleanup only.
 void RemoveTree(const std::string& path);
 

@@ -16,9 +16,11 @@ struct BoxWindows {
     HWND button;
 };
 
+// A search for boxes: those of one process, or of any when processId is 0.
 struct Search {
     DWORD processId;
     HWND box;
+    int count;
 };
 
 BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
@@ -27,11 +29,11 @@ BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
     GetWindowThreadProcessId(window, &owner);
     char caption[64] = "";
     GetWindowTextA(window, caption, sizeof caption);
-    if (owner != search->processId || !IsWindowVisible(window) || lstrcmpA(caption, kCaption) != 0) {
-        return TRUE;
-    }
+    bool ours = search->processId == 0 || owner == search->processId;
+    if (!ours || !IsWindowVisible(window) || lstrcmpA(caption, kCaption) != 0) return TRUE;
     search->box = window;
-    return FALSE;
+    ++search->count;
+    return search->processId == 0;
 }
 
 BOOL CALLBACK SortChild(HWND child, LPARAM parameter) {
@@ -149,7 +151,7 @@ BoxSeen WatchBoxes(Started& started, const std::function<bool()>& conditionWhile
     DWORD begun = GetTickCount();
     while (GetTickCount() - begun < kWatchLimitMs) {
         bool ended = !IsRunning(started);
-        Search search = {started.process.dwProcessId, nullptr};
+        Search search = {started.process.dwProcessId, nullptr, 0};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (search.box && search.box != last) {
             if (++seen.boxes == 1) {
@@ -164,6 +166,12 @@ BoxSeen WatchBoxes(Started& started, const std::function<bool()>& conditionWhile
         Sleep(50);
     }
     return seen;
+}
+
+int BoxesOpen() {
+    Search search = {0, nullptr, 0};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.count;
 }
 
 }  // namespace e2e

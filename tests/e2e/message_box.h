@@ -21,6 +21,9 @@ struct BoxSeen {
 // Follows the process until it ends, closing each of its boxes with OK.
 BoxSeen WatchBoxes(Started& started, const std::function<bool()>& conditionWhileOpen);
 
+// Boxes captioned "Uninstall" open now, whichever process shows them.
+int BoxesOpen();
+
 }  // namespace e2e
 
 #endif
