@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -47,7 +48,9 @@ struct Key {
 
 struct State {
     std::vector<std::string> calls;
-    std::string commandLine;
+    // Exactly as long as the line and its terminator, so that AddressSanitizer
+    // catches a read past the end.
+    std::unique_ptr<char[]> commandLine;
     platform::LeadBytes leadBytes;
     int allocations;
     int failingAllocation;
@@ -257,7 +260,7 @@ namespace fake {
 void Reset() {
     State& state = The();
     state.calls.clear();
-    state.commandLine.clear();
+    state.commandLine.reset();
     std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
     state.allocations = 0;
     state.failingAllocation = 0;
@@ -286,7 +289,12 @@ std::vector<std::string> CallsTo(const std::string& function) {
     return matching;
 }
 
-void SetCommandLine(const std::string& line) { The().commandLine = line; }
+void SetCommandLine(const std::string& line) {
+    std::unique_ptr<char[]> copy(new char[line.size() + 1]);
+    std::memcpy(copy.get(), line.data(), line.size());
+    copy[line.size()] = '\0';
+    The().commandLine = std::move(copy);
+}
 
 void SetLeadByteRange(unsigned char first, unsigned char last) {
     for (int byte = first; byte <= last; ++byte) The().leadBytes.isLead[byte] = 1;
@@ -331,6 +339,12 @@ std::vector<std::string> Entries() {
     return paths;
 }
 
+std::string EntryAt(const std::string& path, bool followLast) {
+    std::string key = ResolveWhole(path.c_str(), followLast);
+    Entry* entry = key.empty() ? nullptr : Find(key);
+    return entry ? entry->path : "";
+}
+
 int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share) {
     std::string key = Upper(path);
     if (Find(key) == nullptr) Misuse("holding nothing open");
@@ -367,6 +381,23 @@ void DenyFullAccess(const std::string& path) {
 }
 
 bool KeyExists(const std::string& path) { return The().keys.count(Upper(path)) != 0; }
+
+std::vector<std::string> Keys() {
+    std::vector<std::string> paths;
+    for (const auto& key : The().keys) paths.push_back(key.first);
+    return paths;
+}
+
+bool ValueOf(const std::string& keyPath, const std::string& name, std::uint32_t* type,
+             std::string* data) {
+    auto key = The().keys.find(Upper(keyPath));
+    if (key == The().keys.end()) return false;
+    auto value = key->second.values.find(Upper(name));
+    if (value == key->second.values.end()) return false;
+    *type = value->second.first;
+    *data = value->second.second;
+    return true;
+}
 
 const std::vector<Box>& Boxes() { return The().boxes; }
 
@@ -574,7 +605,7 @@ int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     return 1;  // IDOK
 }
 
-const char* GetCommandLineA() { return The().commandLine.c_str(); }
+const char* GetCommandLineA() { return The().commandLine ? The().commandLine.get() : ""; }
 
 void GetAnsiLeadBytes(LeadBytes* table) { *table = The().leadBytes; }
 

@@ -51,6 +51,10 @@ bool Exists(const std::string& path);
 std::uint32_t AttributesOf(const std::string& path);
 // Every file and folder, as created, in sorted order.
 std::vector<std::string> Entries();
+// The entry a call given path acts on, by its path as created: links on the
+// way are followed, a link at the end only when followLast is set. Empty when
+// path leads to no entry.
+std::string EntryAt(const std::string& path, bool followLast);
 
 // Another process opens path with this access and sharing.
 int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share);
@@ -68,6 +72,11 @@ void SetString(const std::string& keyPath, const std::string& name, const std::s
 // The key opens for reading but not with full access.
 void DenyFullAccess(const std::string& path);
 bool KeyExists(const std::string& path);
+// Every key, by upper-case path, in sorted order.
+std::vector<std::string> Keys();
+// A value's type and bytes; false when the key or the value is missing.
+bool ValueOf(const std::string& keyPath, const std::string& name, std::uint32_t* type,
+             std::string* data);
 
 // Message boxes shown, in order; each one returns as if OK was pressed.
 struct Box {

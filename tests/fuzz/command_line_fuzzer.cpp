@@ -1,0 +1,504 @@
+// Fuzzes whole runs. The input makes a small machine (files, folders, links,
+// files another program holds open, folders that cannot be listed, uninstall
+// entries whose PathToSCR has any type and contents), a table of lead bytes
+// and a command line, then runs the process against them.
+//
+// Afterwards every string must have been released, every handle closed, and
+// nothing may have changed that the command line did not name. What the line
+// names is judged here from its text alone, never with the program's own
+// parsing: a command can only ever act on the rest of the line after its verb,
+// a blank and trailing white space taken off, so every such rest is a
+// candidate, wherever the verb stands.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "entry/dispatch.h"
+#include "fake_windows.h"
+#include "platform/platform.h"
+
+namespace {
+
+const std::string kList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// Entries of another list, with a PathToSCR too: no command names them.
+const std::string kOtherList = "Software\\Other Vendor\\Savers";
+const char kPathValue[] = "PathToSCR";
+const std::size_t kPathBufferSize = platform::kMaxPath;
+const std::uint32_t kRegBinary = 3;
+const std::uint32_t kRegMultiSz = 7;
+
+const char kRemoveFile[] = "RMFILE";
+const char kRemoveFolder[] = "RMDIR";
+const char kRemoveScreenSaver[] = "RMSCR";
+
+const std::size_t kDriveRoots = 2;  // C: and D:, which always exist
+const int kMaxEntries = 24;
+const int kMaxHolds = 4;
+const int kMaxDenied = 3;
+const int kMaxKeys = 5;
+const std::size_t kMaxRandomText = 64;
+const std::uint32_t kAttributeBits = fake::kReadOnly | fake::kHidden | fake::kSystem | fake::kArchive;
+
+// Names that sit close to what the program has to tell apart: dots, blanks,
+// case, bytes above 0x7F, and lengths that push paths past 259 characters.
+const std::vector<std::string>& EntryNames() {
+    static const std::vector<std::string> names = {
+        "S", "s", "Saver", "My Saver", "a.txt", "My Saver.scr", "b.SCR", ".x", "..x", "x.", "...",
+        "a b", " lead", "trail ", "D", "Sub", "\xC4\xE3", std::string(100, 'L'), std::string(200, 'M'),
+    };
+    return names;
+}
+
+const std::vector<std::string>& KeyNames() {
+    static const std::vector<std::string> names = {
+        "S", "My Saver", "my saver", "Saver", "a b", "trail ", "x\\y", "\xC4\xE3", "Other Program",
+        std::string(250, 'K'),
+    };
+    return names;
+}
+
+// ---- the machine ----------------------------------------------------------
+
+struct World {
+    std::vector<std::string> folders;  // real folders, drive roots first: parents for new entries
+    std::vector<std::string> entries;  // every entry made, links too
+    std::vector<std::string> links;
+    std::vector<std::string> keyNames;
+    std::vector<int> holds;
+};
+
+template <typename T>
+const T& PickFrom(FuzzedDataProvider& data, const std::vector<T>& items) {
+    return items[data.ConsumeIntegralInRange<std::size_t>(0, items.size() - 1)];
+}
+
+void MakeEntries(FuzzedDataProvider& data, World& world) {
+    int count = data.ConsumeIntegralInRange(0, kMaxEntries);
+    for (int i = 0; i < count; ++i) {
+        std::string path = PickFrom(data, world.folders) + "\\" + PickFrom(data, EntryNames());
+        int kind = data.ConsumeIntegralInRange(0, 4);
+        std::uint32_t attributes = data.ConsumeIntegral<std::uint8_t>() & kAttributeBits;
+        if (fake::Exists(path)) continue;
+        if (kind == 0 || kind == 1) {
+            fake::AddFile(path, attributes == 0 ? platform::kFileAttributeNormal : attributes);
+        } else if (kind == 2 || kind == 3) {
+            fake::AddFolder(path, attributes | platform::kFileAttributeDirectory);
+            world.folders.push_back(path);
+        } else {
+            if (world.entries.empty()) continue;
+            fake::AddLink(path, PickFrom(data, world.entries));
+            world.links.push_back(path);
+        }
+        world.entries.push_back(path);
+    }
+}
+
+void HoldSomeOpen(FuzzedDataProvider& data, World& world) {
+    int count = data.ConsumeIntegralInRange(0, kMaxHolds);
+    for (int i = 0; i < count && !world.entries.empty(); ++i) {
+        const std::string& path = PickFrom(data, world.entries);
+        std::uint32_t access = data.PickValueInArray(
+            {0u, platform::kGenericRead, fake::kGenericWrite, platform::kGenericRead | fake::kGenericWrite});
+        std::uint32_t share = data.ConsumeIntegralInRange<std::uint32_t>(0, 7);
+        world.holds.push_back(fake::HoldOpen(path, access, share));
+    }
+}
+
+void DenySomeListings(FuzzedDataProvider& data, const World& world) {
+    int count = data.ConsumeIntegralInRange(0, kMaxDenied);
+    for (int i = 0; i < count && world.folders.size() > kDriveRoots; ++i) {
+        std::size_t pick = data.ConsumeIntegralInRange<std::size_t>(kDriveRoots, world.folders.size() - 1);
+        fake::DenyListing(world.folders[pick]);
+    }
+}
+
+// Mostly the path of an entry, as a string or not, terminated or not, short
+// enough or not; sometimes anything.
+std::string ConsumeValueData(FuzzedDataProvider& data, const World& world) {
+    std::string path = world.entries.empty() ? "C:\\none.scr" : PickFrom(data, world.entries);
+    switch (data.ConsumeIntegralInRange(0, 6)) {
+        case 0: return path;
+        case 1: return path + '\0';
+        case 2: return path + '\0' + data.ConsumeRandomLengthString(kMaxRandomText);
+        case 3: {
+            // Around the size of the buffer, so the edges of "fits" are tried.
+            std::size_t size = data.ConsumeIntegralInRange<std::size_t>(kPathBufferSize - 2, kPathBufferSize + 1);
+            std::string padded = path + '\0';
+            padded.resize(std::max(size, padded.size()), 'p');
+            return padded;
+        }
+        case 4: return path + std::string(kPathBufferSize, 'x');
+        case 5: return "";
+        default: return data.ConsumeRandomLengthString(kMaxRandomText);
+    }
+}
+
+void MakeKeys(FuzzedDataProvider& data, World& world) {
+    int count = data.ConsumeIntegralInRange(0, kMaxKeys);
+    for (int i = 0; i < count; ++i) {
+        const std::string& name = PickFrom(data, KeyNames());
+        std::string keyPath;
+        switch (data.ConsumeIntegralInRange(0, 7)) {
+            case 5: keyPath = kOtherList + "\\" + name; break;
+            case 6:
+            case 7: keyPath = kList; break;  // the list itself, which no name may reach
+            default: keyPath = kList + "\\" + name; world.keyNames.push_back(name);
+        }
+        fake::AddKey(keyPath);
+        if (data.ConsumeIntegralInRange(0, 7) == 7) fake::DenyFullAccess(keyPath);
+        if (data.ConsumeIntegralInRange(0, 5) == 5) continue;  // an entry without the value
+        std::uint32_t type = data.PickValueInArray(
+            {platform::kRegSz, platform::kRegSz, platform::kRegExpandSz, fake::kRegDword, kRegBinary, kRegMultiSz,
+             data.ConsumeIntegral<std::uint32_t>()});
+        const char* valueName = data.ConsumeIntegralInRange(0, 7) == 7 ? "UninstallString" : kPathValue;
+        fake::SetValue(keyPath, valueName, type, ConsumeValueData(data, world));
+    }
+}
+
+// An arbitrary table, a few ranges, or the table of a double-byte code page.
+void SetLeadBytes(FuzzedDataProvider& data) {
+    switch (data.ConsumeIntegralInRange(0, 3)) {
+        case 0: return;
+        case 1:
+            for (int range = data.ConsumeIntegralInRange(1, 3); range > 0; --range) {
+                fake::SetLeadByteRange(data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>());
+            }
+            return;
+        case 2:
+            fake::SetLeadByteRange(0x81, 0x9F);
+            fake::SetLeadByteRange(0xE0, 0xFC);
+            return;
+        default:
+            for (int byte = 0; byte < 256; byte += 8) {
+                std::uint8_t bits = data.ConsumeIntegral<std::uint8_t>();
+                for (int bit = 0; bit < 8; ++bit) {
+                    auto lead = static_cast<unsigned char>(byte + bit);
+                    if (bits & (1u << bit)) fake::SetLeadByteRange(lead, lead);
+                }
+            }
+    }
+}
+
+// ---- the command line ------------------------------------------------------
+
+char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = Fold(c);
+    return text;
+}
+
+// upperWord stands at line[at], in any case of its letters.
+bool StandsAt(const std::string& line, std::size_t at, const std::string& upperWord) {
+    if (at + upperWord.size() > line.size()) return false;
+    for (std::size_t i = 0; i < upperWord.size(); ++i) {
+        if (Fold(line[at + i]) != upperWord[i]) return false;
+    }
+    return true;
+}
+
+std::string ConsumeProgramName(FuzzedDataProvider& data) {
+    switch (data.ConsumeIntegralInRange(0, 7)) {
+        case 0: return "u.exe";
+        case 1: return "\"C:\\My Tools\\u.exe\"";
+        case 2: return "\"C:\\u.exe\"";
+        case 3: return "\"C:\\My Tools\\u.exe";          // never closed
+        case 4: return "\"C:\\\x81\"\\u.exe\"";          // the quote after 0x81 is a trail byte there
+        case 5: return "\"C:\\\xE3\x81\"";                // ends in a lead byte before the quote
+        case 6: return "";
+        default: return data.ConsumeRandomLengthString(16);
+    }
+}
+
+std::string ConsumeGap(FuzzedDataProvider& data) {
+    switch (data.ConsumeIntegralInRange(0, 5)) {
+        case 0: return " ";
+        case 1: return "\t";
+        case 2: return "  ";
+        case 3: return "\r\n";
+        case 4: {
+            std::string gap = data.ConsumeRandomLengthString(4);
+            for (char& c : gap) c = static_cast<char>(static_cast<unsigned char>(c) % 0x20 + 1);
+            return gap;
+        }
+        default: return "";
+    }
+}
+
+std::string ConsumeVerb(FuzzedDataProvider& data) {
+    int choice = data.ConsumeIntegralInRange(0, 7);
+    if (choice == 7) return data.ConsumeRandomLengthString(8);
+    std::string verb = data.PickValueInArray({kRemoveFile, kRemoveFolder, kRemoveScreenSaver});
+    std::uint8_t lower = data.ConsumeIntegral<std::uint8_t>();
+    for (std::size_t i = 0; i < verb.size(); ++i) {
+        if (lower & (1u << i)) verb[i] = static_cast<char>(verb[i] - 'A' + 'a');
+    }
+    if (choice == 5) verb += "\t";
+    if (choice == 6) verb += "S";
+    return verb;
+}
+
+std::string ConsumeSeparator(FuzzedDataProvider& data) {
+    return data.PickValueInArray({" ", " ", " ", "  ", "\t ", "\t", ""});
+}
+
+std::string MixCase(FuzzedDataProvider& data, std::string text) {
+    for (char& c : text) {
+        if (!data.ConsumeBool()) continue;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// What the verb acts on, in the many ways it can be written, or something
+// close to it: another kind of name, or a name of nothing at all.
+std::string ConsumeArgument(FuzzedDataProvider& data, const World& world, const std::string& verb) {
+    std::string entry = world.entries.empty() ? "C:\\S" : PickFrom(data, world.entries);
+    std::string keyName = world.keyNames.empty() ? PickFrom(data, KeyNames()) : PickFrom(data, world.keyNames);
+    switch (data.ConsumeIntegralInRange(0, 11)) {
+        case 0:
+        case 1:
+            if (StandsAt(verb, 0, kRemoveScreenSaver)) return keyName;
+            if (StandsAt(verb, 0, kRemoveFolder) && world.folders.size() > kDriveRoots) {
+                return world.folders[data.ConsumeIntegralInRange<std::size_t>(kDriveRoots, world.folders.size() - 1)];
+            }
+            return entry;
+        case 2: return MixCase(data, entry);
+        case 3: return entry + data.PickValueInArray({"\\", "*", "\\*.*", "?", "\\.", "\\..", "\"", ":"});
+        case 4:
+            // Into a folder through a link, which a call follows.
+            if (world.links.empty()) return entry;
+            return PickFrom(data, world.links) + "\\" + PickFrom(data, EntryNames());
+        case 5: return keyName;
+        case 6: return MixCase(data, PickFrom(data, KeyNames()));
+        case 7: return "\"" + entry + "\"";
+        case 8: return data.ConsumeRandomLengthString(kMaxRandomText);
+        case 9: return entry;
+        default: return data.PickValueInArray({"", " ", "\\", "\t"});
+    }
+}
+
+// The verb is chosen before the machine is made, so that short inputs, which
+// run out of bytes while making it, still try every verb.
+std::string ConsumeCommandLine(FuzzedDataProvider& data, const World& world, const std::string& verb) {
+    std::string line = ConsumeProgramName(data) + ConsumeGap(data) + verb + ConsumeSeparator(data) +
+                       ConsumeArgument(data, world, verb);
+    line += data.PickValueInArray({"", "", " ", "\r\n", "\t", " \v\f", "\r\n\r\n"});
+    if (data.ConsumeIntegralInRange(0, 15) == 15) line += data.ConsumeRandomLengthString(kMaxRandomText);
+    return line;
+}
+
+// ---- what the line names ---------------------------------------------------
+
+// The white space a command's parts lose at their right end.
+bool IsTrailingSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Every text the line can hand to verb: wherever the verb stands (in any
+// case of A-Z) followed by white space without a blank and then one blank,
+// the rest of the line without its trailing white space.
+std::vector<std::string> NamedAfter(const std::string& line, const std::string& verb) {
+    std::size_t end = line.size();
+    while (end > 0 && IsTrailingSpace(line[end - 1])) --end;
+    std::vector<std::string> named;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (!StandsAt(line, at, verb)) continue;
+        std::size_t gap = at + verb.size();
+        while (gap < line.size() && line[gap] != ' ' && IsTrailingSpace(line[gap])) ++gap;
+        if (gap == line.size() || line[gap] != ' ') continue;
+        std::size_t start = gap + 1;
+        named.push_back(start < end ? line.substr(start, end - start) : "");
+    }
+    return named;
+}
+
+bool IsWithin(const std::string& key, const std::string& tree) {
+    return key == tree || key.compare(0, tree.size() + 1, tree + "\\") == 0;
+}
+
+// A PathToSCR the program may act on: a string that fits the buffer with its
+// terminator; the path is what comes before the first NUL.
+bool TrustedPath(const std::string& keyPath, std::string* path) {
+    std::uint32_t type = 0;
+    std::string bytes;
+    if (!fake::ValueOf(keyPath, kPathValue, &type, &bytes)) return false;
+    if (type != platform::kRegSz && type != platform::kRegExpandSz) return false;
+    std::size_t end = bytes.find('\0');
+    if (bytes.size() > kPathBufferSize || (end == std::string::npos && bytes.size() == kPathBufferSize)) {
+        return false;
+    }
+    *path = bytes.substr(0, end);
+    return true;
+}
+
+// What a correct run may change, by upper-case path, worked out on the
+// machine as it was before the run.
+struct Allowed {
+    std::vector<std::string> trees;  // RMDIR: these and all below, deleted or reset
+    std::set<std::string> files;     // RMFILE and RMSCR: these alone, deleted
+    std::set<std::string> keys;      // RMSCR
+    bool boxMayShow = false;         // RMSCR found an entry with a trusted path
+};
+
+void AddEntryAt(const std::string& path, std::vector<std::string>& into) {
+    // The entry a call acts on: a link at the end is the link itself.
+    std::string entry = fake::EntryAt(path, false);
+    if (!entry.empty()) into.push_back(Upper(entry));
+}
+
+Allowed WhatTheLineNames(const std::string& line) {
+    Allowed allowed;
+    for (const std::string& path : NamedAfter(line, kRemoveFolder)) AddEntryAt(path, allowed.trees);
+    std::vector<std::string> files;
+    for (const std::string& path : NamedAfter(line, kRemoveFile)) AddEntryAt(path, files);
+    for (const std::string& name : NamedAfter(line, kRemoveScreenSaver)) {
+        // An empty name or one with a backslash names no single entry.
+        if (name.empty() || name.find('\\') != std::string::npos) continue;
+        std::string keyPath = kList + "\\" + name;
+        allowed.keys.insert(Upper(keyPath));
+        std::string path;
+        if (!fake::KeyExists(keyPath) || !TrustedPath(keyPath, &path)) continue;
+        allowed.boxMayShow = true;
+        AddEntryAt(path, files);
+    }
+    allowed.files.insert(files.begin(), files.end());
+    return allowed;
+}
+
+// ---- checks ----------------------------------------------------------------
+
+struct EntryState {
+    std::string path;  // as created
+    std::uint32_t attributes;
+};
+
+struct Snapshot {
+    std::map<std::string, EntryState> entries;  // by upper-case path
+    std::set<std::string> keys;                 // upper-case
+};
+
+Snapshot TakeSnapshot() {
+    Snapshot snapshot;
+    for (const std::string& path : fake::Entries()) {
+        snapshot.entries[Upper(path)] = EntryState{path, fake::AttributesOf(path)};
+    }
+    for (const std::string& key : fake::Keys()) snapshot.keys.insert(key);
+    return snapshot;
+}
+
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+struct Run {
+    std::string line;  // as the program sees it: up to the first NUL
+    Snapshot before;
+    Allowed allowed;
+};
+
+[[noreturn]] void Violation(const Run& run, const std::string& what) {
+    std::fprintf(stderr, "command line fuzzer: %s\n  command line: %s\n  calls:\n", what.c_str(),
+                 Printable(run.line).c_str());
+    for (const std::string& call : fake::Calls()) std::fprintf(stderr, "    %s\n", Printable(call).c_str());
+    std::abort();
+}
+
+bool InAnyTree(const std::string& key, const std::vector<std::string>& trees) {
+    for (const std::string& tree : trees) {
+        if (IsWithin(key, tree)) return true;
+    }
+    return false;
+}
+
+void CheckEntries(const Run& run, const Snapshot& after) {
+    for (const auto& entry : run.before.entries) {
+        const std::string& key = entry.first;
+        const EntryState& was = entry.second;
+        auto now = after.entries.find(key);
+        bool inTree = InAnyTree(key, run.allowed.trees);
+        if (now == after.entries.end()) {
+            if (!inTree && run.allowed.files.count(key) == 0) Violation(run, "removed what was not named: " + was.path);
+        } else if (now->second.attributes != was.attributes && !inTree) {
+            Violation(run, "changed the attributes of what was not named: " + was.path);
+        }
+    }
+    for (const auto& entry : after.entries) {
+        if (run.before.entries.count(entry.first) == 0) Violation(run, "made a new entry: " + entry.second.path);
+    }
+}
+
+void CheckKeys(const Run& run, const Snapshot& after) {
+    bool keyRemoved = false;
+    for (const std::string& key : run.before.keys) {
+        if (after.keys.count(key) != 0) continue;
+        if (run.allowed.keys.count(key) == 0) Violation(run, "removed a key that was not named: " + key);
+        keyRemoved = true;
+    }
+    for (const std::string& key : after.keys) {
+        if (run.before.keys.count(key) == 0) Violation(run, "made a new key: " + key);
+    }
+    const std::vector<fake::Box>& boxes = fake::Boxes();
+    if (boxes.size() > 1) Violation(run, "showed more than one message box");
+    if (!boxes.empty() && !run.allowed.boxMayShow) {
+        Violation(run, "showed a box without a named entry that holds a trusted path: " + boxes[0].text);
+    }
+    if (keyRemoved && (boxes.empty() || !(boxes[0].type & platform::kMbIconInformation))) {
+        Violation(run, "removed an entry without saying so");
+    }
+}
+
+void CheckReleased(const Run& run) {
+    if (fake::BlocksHeld() != 0) Violation(run, std::to_string(fake::BlocksHeld()) + " strings not released");
+    if (fake::HandlesLeftOpen() != 0) Violation(run, std::to_string(fake::HandlesLeftOpen()) + " handles left open");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    fake::Reset();
+    FuzzedDataProvider data(bytes, size);
+    bool raw = data.ConsumeIntegralInRange(0, 9) == 9;
+    std::string verb = ConsumeVerb(data);
+    World world;
+    world.folders = {"C:", "D:"};
+    MakeEntries(data, world);
+    HoldSomeOpen(data, world);
+    DenySomeListings(data, world);
+    MakeKeys(data, world);
+    SetLeadBytes(data);
+    std::string line = raw ? data.ConsumeRemainingBytesAsString() : ConsumeCommandLine(data, world, verb);
+    fake::SetCommandLine(line);
+
+    Run run;
+    run.line = line.c_str();
+    run.before = TakeSnapshot();
+    run.allowed = WhatTheLineNames(run.line);
+    if (RunProcess() != platform::kExitCode) Violation(run, "ended with another exit code");
+    CheckReleased(run);
+    // Files deleted while held open go once the last holder lets go.
+    for (int hold : world.holds) fake::Release(hold);
+    Snapshot after = TakeSnapshot();
+    CheckEntries(run, after);
+    CheckKeys(run, after);
+    return 0;
+}
