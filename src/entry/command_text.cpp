@@ -1,5 +1,7 @@
 #include "entry/command_text.h"
 
+#include "text/characters.h"
+
 namespace {
 
 const unsigned char kQuote = '"';
@@ -12,8 +14,7 @@ const unsigned char kLastWhiteSpace = 0x20;  // 0x01-0x20 all separate
 const unsigned char* SkipQuotedName(const unsigned char* at, const platform::LeadBytes& leadBytes) {
     ++at;
     while (*at != '\0' && *at != kQuote) {
-        if (leadBytes.isLead[*at] && at[1] != '\0') ++at;
-        ++at;
+        at += CharacterLength(reinterpret_cast<const char*>(at), leadBytes);
     }
     return *at == kQuote ? at + 1 : at;
 }

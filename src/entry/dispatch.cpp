@@ -40,13 +40,13 @@ int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argume
     return 1;
 }
 
-void RunCommand(const char* commandText) {
+void RunCommand(const char* commandText, const platform::LeadBytes& leadBytes) {
     OwnedString verb = nullptr;
     OwnedString argument = nullptr;
     if (!SplitCommand(commandText, verb, argument)) return;
     if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(argument);
-    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument);
-    if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument);
+    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument, leadBytes);
+    if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument, leadBytes);
     FreeString(verb);
     FreeString(argument);
 }
@@ -54,6 +54,6 @@ void RunCommand(const char* commandText) {
 int RunProcess() {
     platform::LeadBytes leadBytes;
     platform::GetAnsiLeadBytes(&leadBytes);
-    RunCommand(CommandTextOf(platform::GetCommandLineA(), leadBytes));
+    RunCommand(CommandTextOf(platform::GetCommandLineA(), leadBytes), leadBytes);
     return platform::kExitCode;
 }

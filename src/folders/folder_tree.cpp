@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "folders/entry_name.h"
 #include "platform/platform.h"
 #include "text/owned_string.h"
 
@@ -39,18 +40,19 @@ void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
 }
 
 // The parent's search stays open while each subfolder is removed.
-void RemoveSubfolders(const char* folder) {
+void RemoveSubfolders(const char* folder, const platform::LeadBytes& leadBytes) {
     platform::FindData found;
     platform::Handle search = SearchFolder(folder, &found);
     if (search == platform::kInvalidHandle) return;
     OwnedString child = nullptr;
     do {
         if (!IsFolder(found.attributes) || IsDotEntry(found.name)) continue;
+        if (!NamesOnlyThisEntry(found.name, leadBytes)) continue;
         BuildChildPath(child, folder, found.name);
         if (IsLink(found.attributes)) {
             platform::RemoveDirectoryA(child);
         } else {
-            RemoveFolderTree(child);
+            RemoveFolderTree(child, leadBytes);
         }
     } while (platform::FindNextFileA(search, &found));
     platform::FindClose(search);
@@ -68,22 +70,22 @@ int PathExists(const char* path, std::uint32_t* attributes) {
     return found.attributes != 0;
 }
 
-void RemoveFolderTree(const char* folder) {
+void RemoveFolderTree(const char* folder, const platform::LeadBytes& leadBytes) {
     platform::SetFileAttributesA(folder, platform::kFileAttributeNormal);
-    RemoveSubfolders(folder);
-    DeleteFilesInFolder(folder);
+    RemoveSubfolders(folder, leadBytes);
+    DeleteFilesInFolder(folder, leadBytes);
     if (FolderIsEmpty(folder)) platform::RemoveDirectoryA(folder);
 }
 
 // Subfolders are not told apart here: one that could not be removed has its
 // attributes reset too, and its deletion fails.
-void DeleteFilesInFolder(const char* folder) {
+void DeleteFilesInFolder(const char* folder, const platform::LeadBytes& leadBytes) {
     platform::FindData found;
     platform::Handle search = SearchFolder(folder, &found);
     if (search == platform::kInvalidHandle) return;
     OwnedString child = nullptr;
     do {
-        if (IsDotEntry(found.name)) continue;
+        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name, leadBytes)) continue;
         BuildChildPath(child, folder, found.name);
         if (!IsLink(found.attributes)) {
             platform::SetFileAttributesA(child, platform::kFileAttributeNormal);
@@ -106,7 +108,7 @@ int FolderIsEmpty(const char* folder) {
     return empty;
 }
 
-void RemoveExistingFolder(const char* folder) {
+void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadBytes) {
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
     // A link named here goes as a link; RemoveDirectoryA leaves a file link.
@@ -114,5 +116,5 @@ void RemoveExistingFolder(const char* folder) {
         platform::RemoveDirectoryA(folder);
         return;
     }
-    RemoveFolderTree(folder);
+    RemoveFolderTree(folder, leadBytes);
 }

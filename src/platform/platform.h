@@ -14,6 +14,7 @@ namespace platform {
 
 typedef std::uintptr_t Handle;       // an open file or an open search
 typedef std::uintptr_t RegistryKey;  // an open key, or a predefined root key
+typedef std::uintptr_t RedirectionState;  // what turning redirection off saved
 
 const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
 const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
@@ -30,13 +31,17 @@ const std::uint32_t kFileShareRead = 0x1;
 const std::uint32_t kOpenExisting = 3;
 
 const std::uint32_t kKeyAllAccess = 0xF003F;
+const std::uint32_t kKeyWow64_64Key = 0x0100;  // the 64-bit view, under WOW64
 const std::uint32_t kRegSz = 1;
 const std::uint32_t kRegExpandSz = 2;
 const long kErrorSuccess = 0;
+const long kErrorFileNotFound = 2;
 
 const std::uint32_t kMbOk = 0x0;
 const std::uint32_t kMbIconHand = 0x10;
 const std::uint32_t kMbIconInformation = 0x40;
+
+const std::uint32_t kWsfVisible = 0x1;  // a window station a user can see
 
 // The two fields of WIN32_FIND_DATAA that the commands read.
 struct FindData {
@@ -68,6 +73,24 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
                       unsigned char* data, std::uint32_t* size);
 long RegDeleteKeyA(RegistryKey root, const char* subKey);
 long RegCloseKey(RegistryKey key);
+
+// WOW64, on 64-bit Windows, where this 32-bit process sees the 32-bit view
+// of HKLM\Software and SysWOW64 in place of System32. 32-bit Windows XP
+// lacks some of these calls, so they are looked up at run time: there
+// IsWow64Process yields 0 and the others fail.
+int IsWow64Process();
+// Redirection off for this thread until reverted; 0 when it cannot be.
+int Wow64DisableWow64FsRedirection(RedirectionState* old);
+int Wow64RevertWow64FsRedirection(RedirectionState old);
+// Deletes subKey in the view that access names.
+long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access);
+std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
+
+// Characters stored, terminator included, or the size needed; 0 on failure.
+std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
+
+// The UOI_FLAGS of the process's window station; 0 when they cannot be read.
+int GetProcessWindowStationFlags(std::uint32_t* flags);
 
 // Always without an owner window; returns once the user has closed the box.
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type);

@@ -12,6 +12,10 @@ static_assert(platform::kGenericRead == GENERIC_READ, "");
 static_assert(platform::kFileShareRead == FILE_SHARE_READ, "");
 static_assert(platform::kOpenExisting == OPEN_EXISTING, "");
 static_assert(platform::kKeyAllAccess == KEY_ALL_ACCESS, "");
+static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
+static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
+static_assert(platform::kWsfVisible == WSF_VISIBLE, "");
+static_assert(sizeof(platform::RedirectionState) == sizeof(PVOID), "saved states fit");
 static_assert(platform::kRegSz == REG_SZ && platform::kRegExpandSz == REG_EXPAND_SZ, "");
 static_assert(platform::kErrorSuccess == ERROR_SUCCESS, "");
 static_assert(platform::kMbOk == MB_OK, "");
@@ -24,6 +28,20 @@ namespace {
 HANDLE ToHandle(platform::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 platform::Handle FromHandle(HANDLE handle) { return reinterpret_cast<platform::Handle>(handle); }
 HKEY ToKey(platform::RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+
+// A call that not every Windows this program loads on has; null if missing.
+FARPROC Lookup(const char* module, const char* name) {
+    HMODULE loaded = ::GetModuleHandleA(module);
+    return loaded ? ::GetProcAddress(loaded, name) : nullptr;
+}
+
+template <typename Function>
+Function LookupAs(const char* module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(Lookup(module, name)));
+}
+
+const char kKernel32[] = "kernel32.dll";
+const char kAdvapi32[] = "advapi32.dll";
 
 void CopyFindData(const WIN32_FIND_DATAA& data, platform::FindData* found) {
     found->attributes = data.dwFileAttributes;
@@ -93,6 +111,53 @@ long RegCloseKey(RegistryKey key) { return ::RegCloseKey(ToKey(key)); }
 
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     return ::MessageBoxA(nullptr, text, caption, type);
+}
+
+int IsWow64Process() {
+    typedef BOOL(WINAPI * IsWow64ProcessCall)(HANDLE, PBOOL);
+    auto call = LookupAs<IsWow64ProcessCall>(kKernel32, "IsWow64Process");
+    BOOL wow64 = FALSE;
+    return call && call(::GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
+}
+
+int Wow64DisableWow64FsRedirection(RedirectionState* old) {
+    typedef BOOL(WINAPI * DisableCall)(PVOID*);
+    auto call = LookupAs<DisableCall>(kKernel32, "Wow64DisableWow64FsRedirection");
+    PVOID saved = nullptr;
+    if (!call || !call(&saved)) return 0;
+    *old = reinterpret_cast<RedirectionState>(saved);
+    return 1;
+}
+
+int Wow64RevertWow64FsRedirection(RedirectionState old) {
+    typedef BOOL(WINAPI * RevertCall)(PVOID);
+    auto call = LookupAs<RevertCall>(kKernel32, "Wow64RevertWow64FsRedirection");
+    return call && call(reinterpret_cast<PVOID>(old)) ? 1 : 0;
+}
+
+long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access) {
+    typedef LONG(WINAPI * DeleteCall)(HKEY, LPCSTR, REGSAM, DWORD);
+    auto call = LookupAs<DeleteCall>(kAdvapi32, "RegDeleteKeyExA");
+    return call ? call(ToKey(root), subKey, access, 0) : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryA(buffer, size);
+}
+
+std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
+    return ::ExpandEnvironmentStringsA(source, expanded, size);
+}
+
+int GetProcessWindowStationFlags(std::uint32_t* flags) {
+    USEROBJECTFLAGS information = {};
+    DWORD needed = 0;
+    if (!::GetUserObjectInformationA(::GetProcessWindowStation(), UOI_FLAGS, &information,
+                                     sizeof information, &needed)) {
+        return 0;
+    }
+    *flags = information.dwFlags;
+    return 1;
 }
 
 const char* GetCommandLineA() { return ::GetCommandLineA(); }

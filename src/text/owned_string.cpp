@@ -3,16 +3,12 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "text/characters.h"
 
 namespace {
 
 // Strings never get near 2 GiB: the longest input is a command line.
 int LengthOf(const char* text) { return static_cast<int>(std::strlen(text)); }
-
-unsigned char FoldCase(char c) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 0x20) : byte;
-}
 
 bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

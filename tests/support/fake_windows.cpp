@@ -24,6 +24,7 @@ const std::uint32_t kSettable = fake::kReadOnly | fake::kHidden | fake::kSystem 
 
 struct Entry {
     std::string path;        // as created, for names and listings
+    std::string shownName;   // what a search reports, when it differs
     std::uint32_t attributes;
     std::string linkTarget;  // key of the target, for reparse points
     bool listingDenied;
@@ -59,8 +60,13 @@ struct State {
     std::map<int, Hold> holds;             // by hold number; the program's too
     std::map<Handle, int> files;           // the program's file handles
     std::map<Handle, Search> searches;
-    std::map<std::string, Key> keys;  // by upper-case path
-    std::map<platform::RegistryKey, std::string> openKeys;
+    std::map<std::string, Key> keys[2];  // by view, then by upper-case path
+    std::map<platform::RegistryKey, std::pair<fake::View, std::string>> openKeys;
+    bool wow64;
+    bool redirectionOff;
+    std::map<std::string, std::string> environment;  // by upper-case name
+    std::uint32_t windowStationFlags;
+    bool windowStationReadable;
     std::vector<fake::Box> boxes;
     Handle nextHandle;
     int nextHold;
@@ -89,6 +95,11 @@ std::string Hex(std::uint32_t value) {
 
 void Log(const std::string& call) { The().calls.push_back(call); }
 
+// Only file calls may run while redirection is off.
+void ExpectRedirection(const char* call) {
+    if (The().redirectionOff) Misuse((std::string(call) + " while redirection is off").c_str());
+}
+
 std::string Upper(const std::string& text) {
     std::string upper = text;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -106,29 +117,98 @@ struct Path {
     bool trailingSeparator;
 };
 
-// Calls refuse paths of kMaxPath characters or more; tests may make entries
-// with longer paths, as other programs can.
-Path Parse(const std::string& text, bool limited = true) {
+// Paths are read as characters of the ANSI code page: a byte after a lead
+// byte is never a separator.
+std::size_t CharacterAt(const std::string& text, std::size_t at) {
+    bool lead = The().leadBytes.isLead[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
+    return lead ? 2 : 1;
+}
+
+bool IsSeparatorAt(const std::string& text, std::size_t at, bool slashToo) {
+    return text[at] == '\\' || (slashToo && text[at] == '/');
+}
+
+// The components of text, split at separators.
+std::vector<std::string> Split(const std::string& text, bool slashToo) {
+    std::vector<std::string> parts(1);
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = CharacterAt(text, at);
+        if (length == 1 && IsSeparatorAt(text, at, slashToo)) {
+            parts.emplace_back();
+        } else {
+            parts.back() += text.substr(at, length);
+        }
+        at += length;
+    }
+    return parts;
+}
+
+std::string StripTrailingDotsAndBlanks(std::string part) {
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    return part;
+}
+
+// Where the last component of text starts: after its last separator.
+std::size_t LastComponent(const std::string& text) {
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); at += CharacterAt(text, at)) {
+        if (CharacterAt(text, at) == 1 && text[at] == '\\') start = at + 1;
+    }
+    return start;
+}
+
+// As Windows reads a path given to a call: '/' separates too, "." and ".."
+// step in place and up, and dots and blanks at the end of a component go.
+void Normalize(std::vector<std::string>& parts) {
+    std::vector<std::string> normal;
+    for (const std::string& part : parts) {
+        if (part == "..") {
+            if (!normal.empty()) normal.pop_back();
+        } else if (part != ".") {
+            std::string stripped = StripTrailingDotsAndBlanks(part);
+            if (!stripped.empty()) normal.push_back(stripped);
+        }
+    }
+    parts = normal;
+}
+
+bool IsSystemFolder(const Path& path) {
+    std::vector<std::string> system = Split(fake::kSystemFolder, false);
+    if (path.drive != Upper(system[0]) || path.parts.size() < system.size() - 1) return false;
+    for (std::size_t i = 1; i < system.size(); ++i) {
+        if (Upper(path.parts[i - 1]) != Upper(system[i])) return false;
+    }
+    return true;
+}
+
+// Under WOW64, with redirection on, the system folder is the 32-bit one.
+void Redirect(Path& path) {
+    if (!The().wow64 || The().redirectionOff || !IsSystemFolder(path)) return;
+    std::vector<std::string> redirected = Split(fake::kRedirectedSystemFolder, false);
+    path.parts[redirected.size() - 2] = redirected.back();
+}
+
+// A path as a call reads it (forCall: at most kMaxPath - 1 characters,
+// normalized, redirected) or as a test makes an entry, as other programs
+// can: of any length and with any name.
+Path Parse(const std::string& text, bool forCall) {
     Path path{false, "", {}, false};
-    if (limited && text.size() >= static_cast<std::size_t>(platform::kMaxPath)) return path;
+    if (forCall && text.size() >= static_cast<std::size_t>(platform::kMaxPath)) return path;
     if (text.size() < 2) return path;
     if (!std::isalpha(static_cast<unsigned char>(text[0])) || text[1] != ':') return path;
     path.drive = Upper(text.substr(0, 2));
     if (text.size() == 2) return path;  // "C:" is a relative path on the drive
-    if (text[2] != '\\') return path;
-    std::string rest = text.substr(3);
-    if (!rest.empty() && rest.back() == '\\') {
-        path.trailingSeparator = true;
-        rest.pop_back();
+    if (!IsSeparatorAt(text, 2, forCall)) return path;
+    std::vector<std::string> parts = Split(text.substr(3), forCall);
+    path.trailingSeparator = parts.size() > 1 && parts.back().empty();
+    if (path.trailingSeparator || (parts.size() == 1 && parts[0].empty())) parts.pop_back();
+    for (const std::string& part : parts) {
+        if (part.empty() || part.find_first_of("<>|\":") != std::string::npos) return path;
     }
-    std::size_t start = 0;
-    while (!rest.empty()) {
-        std::size_t end = rest.find('\\', start);
-        std::string part = rest.substr(start, end - start);
-        if (part.empty() || part.find_first_of("<>|\":/") != std::string::npos) return path;
-        path.parts.push_back(part);
-        if (end == std::string::npos) break;
-        start = end + 1;
+    path.parts = parts;
+    if (forCall) {
+        Normalize(path.parts);
+        Redirect(path);
     }
     path.valid = true;
     return path;
@@ -165,7 +245,7 @@ std::string Resolve(const Path& path, std::size_t count, bool followLast) {
 }
 
 std::string ResolveWhole(const char* text, bool followLast) {
-    Path path = Parse(Checked(text));
+    Path path = Parse(Checked(text), true);
     if (!path.valid || path.parts.empty()) return "";
     std::string key = Resolve(path, path.parts.size(), followLast);
     if (path.trailingSeparator && !IsFolderKey(key)) return "";
@@ -177,7 +257,7 @@ std::vector<std::string> ChildrenOf(const std::string& key) {
     std::string prefix = key + "\\";
     for (auto it = The().entries.lower_bound(prefix);
          it != The().entries.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-        if (it->first.find('\\', prefix.size()) == std::string::npos) children.push_back(it->first);
+        if (LastComponent(it->first) == prefix.size()) children.push_back(it->first);
     }
     return children;
 }
@@ -185,7 +265,7 @@ std::vector<std::string> ChildrenOf(const std::string& key) {
 std::string NameOf(const std::string& key) {
     if (key == "." || key == "..") return key;
     const std::string& path = The().entries.at(key).path;
-    return path.substr(path.rfind('\\') + 1);
+    return path.substr(LastComponent(path));
 }
 
 bool GlobMatches(const char* pattern, const char* name) {
@@ -232,15 +312,16 @@ Handle NewHandle() { return The().nextHandle += 4; }
 
 void Fill(const std::string& key, platform::FindData* found) {
     found->attributes = (key == "." || key == "..") ? kDirectory : The().entries.at(key).attributes;
-    std::string name = NameOf(key);
+    bool shownOtherwise = key != "." && key != ".." && !The().entries.at(key).shownName.empty();
+    std::string name = shownOtherwise ? The().entries.at(key).shownName : NameOf(key);
     std::snprintf(found->name, sizeof found->name, "%s", name.c_str());
 }
 
 // Creates the folders above key that are missing.
 void AddParents(const std::string& path) {
-    std::size_t cut = path.rfind('\\');
-    if (cut == std::string::npos || cut <= 2) return;
-    std::string parent = path.substr(0, cut);
+    std::size_t start = LastComponent(path);
+    if (start <= 3) return;
+    std::string parent = path.substr(0, start - 1);
     if (!Find(Upper(parent))) fake::AddFolder(parent);
 }
 
@@ -248,7 +329,7 @@ void AddEntry(const std::string& path, std::uint32_t attributes, const std::stri
     Path parsed = Parse(path, false);
     if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) Misuse("bad path in a test");
     AddParents(path);
-    The().entries[Upper(path)] = Entry{path, attributes, linkTarget, false, false};
+    The().entries[Upper(path)] = Entry{path, "", attributes, linkTarget, false, false};
 }
 
 }  // namespace
@@ -269,8 +350,14 @@ void Reset() {
     state.holds.clear();
     state.files.clear();
     state.searches.clear();
-    state.keys.clear();
+    state.keys[fake::kOwnView].clear();
+    state.keys[fake::k64BitView].clear();
     state.openKeys.clear();
+    state.wow64 = false;
+    state.redirectionOff = false;
+    state.environment = {{"SYSTEMROOT", "C:\\Windows"}, {"WINDIR", "C:\\Windows"}};
+    state.windowStationFlags = platform::kWsfVisible;
+    state.windowStationReadable = true;
     state.boxes.clear();
     state.nextHandle = 0x1000;
     state.nextHold = 1;
@@ -318,6 +405,12 @@ void AddLink(const std::string& path, const std::string& target) {
     AddEntry(path, (entry->attributes & kDirectory) | kReparsePoint, Upper(target));
 }
 
+void ShowNameAs(const std::string& path, const std::string& name) {
+    Entry* entry = Find(Upper(path));
+    if (entry == nullptr) Misuse("no such entry");
+    entry->shownName = name;
+}
+
 void DenyListing(const std::string& path) {
     Entry* entry = Find(Upper(path));
     if (entry == nullptr) Misuse("no such folder");
@@ -359,39 +452,51 @@ int HandlesLeftOpen() {
     return static_cast<int>(The().files.size() + The().searches.size() + The().openKeys.size());
 }
 
-void AddKey(const std::string& path) {
-    std::size_t cut = path.rfind('\\');
-    if (cut != std::string::npos && !KeyExists(path.substr(0, cut))) AddKey(path.substr(0, cut));
-    The().keys.emplace(Upper(path), Key{{}, false});
+void SetWow64() { The().wow64 = true; }
+
+bool RedirectionIsOff() { return The().redirectionOff; }
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+    The().environment[Upper(name)] = value;
+}
+
+void SetWindowStationFlags(std::uint32_t flags) { The().windowStationFlags = flags; }
+
+void FailWindowStationQuery() { The().windowStationReadable = false; }
+
+void AddKey(const std::string& path, View view) {
+    std::size_t start = LastComponent(path);
+    if (start > 0 && !KeyExists(path.substr(0, start - 1), view)) AddKey(path.substr(0, start - 1), view);
+    The().keys[view].emplace(Upper(path), Key{{}, false});
 }
 
 void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
-              const std::string& data) {
-    AddKey(keyPath);
-    The().keys.at(Upper(keyPath)).values[Upper(name)] = {type, data};
+              const std::string& data, View view) {
+    AddKey(keyPath, view);
+    The().keys[view].at(Upper(keyPath)).values[Upper(name)] = {type, data};
 }
 
-void SetString(const std::string& keyPath, const std::string& name, const std::string& text) {
-    SetValue(keyPath, name, platform::kRegSz, text + '\0');
+void SetString(const std::string& keyPath, const std::string& name, const std::string& text, View view) {
+    SetValue(keyPath, name, platform::kRegSz, text + '\0', view);
 }
 
-void DenyFullAccess(const std::string& path) {
-    AddKey(path);
-    The().keys.at(Upper(path)).fullAccessDenied = true;
+void DenyFullAccess(const std::string& path, View view) {
+    AddKey(path, view);
+    The().keys[view].at(Upper(path)).fullAccessDenied = true;
 }
 
-bool KeyExists(const std::string& path) { return The().keys.count(Upper(path)) != 0; }
+bool KeyExists(const std::string& path, View view) { return The().keys[view].count(Upper(path)) != 0; }
 
-std::vector<std::string> Keys() {
+std::vector<std::string> Keys(View view) {
     std::vector<std::string> paths;
-    for (const auto& key : The().keys) paths.push_back(key.first);
+    for (const auto& key : The().keys[view]) paths.push_back(key.first);
     return paths;
 }
 
 bool ValueOf(const std::string& keyPath, const std::string& name, std::uint32_t* type,
-             std::string* data) {
-    auto key = The().keys.find(Upper(keyPath));
-    if (key == The().keys.end()) return false;
+             std::string* data, View view) {
+    auto key = The().keys[view].find(Upper(keyPath));
+    if (key == The().keys[view].end()) return false;
     auto value = key->second.values.find(Upper(name));
     if (value == key->second.values.end()) return false;
     *type = value->second.first;
@@ -411,7 +516,7 @@ void Sleep(std::uint32_t milliseconds) { Log("Sleep(" + std::to_string(milliseco
 
 int DeleteFileA(const char* path) {
     Log(std::string("DeleteFileA(") + Checked(path) + ")");
-    Path parsed = Parse(path);
+    Path parsed = Parse(path, true);
     if (!parsed.valid || parsed.trailingSeparator) return 0;
     std::string key = ResolveWhole(path, false);
     Entry* entry = key.empty() ? nullptr : Find(key);
@@ -428,7 +533,7 @@ int DeleteFileA(const char* path) {
 
 Handle FindFirstFileA(const char* path, FindData* found) {
     Log(std::string("FindFirstFileA(") + Checked(path) + ")");
-    Path parsed = Parse(path);
+    Path parsed = Parse(path, true);
     if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) return kInvalidHandle;
     std::string parent = Resolve(parsed, parsed.parts.size() - 1, true);
     if (parent.empty() || !IsFolderKey(parent)) return kInvalidHandle;
@@ -528,23 +633,71 @@ int CloseHandle(Handle handle) {
 
 namespace {
 
-const long kErrorFileNotFound = 2;
 const long kErrorAccessDenied = 5;
 const long kErrorMoreData = 234;
 const long kErrorKeyDeleted = 1018;
 const std::uint32_t kKeyRead = 0x20019;
+const RedirectionState kRedirectionSaved = 0x5A5A;
+
+// Copies text with its terminator when it fits in size characters and
+// returns what it stored; else returns the size needed and leaves the buffer
+// as undefined as Windows does.
+std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size) {
+    auto needed = static_cast<std::uint32_t>(text.size() + 1);
+    if (needed > size) {
+        std::memset(buffer, 'X', size);
+        return needed;
+    }
+    std::memcpy(buffer, text.c_str(), needed);
+    return needed;
+}
+
+// %NAME% gives NAME's value; a name that is not defined stays as written.
+std::string Expanded(const std::string& source) {
+    std::string result;
+    std::size_t at = 0;
+    while (at < source.size()) {
+        std::size_t open = source.find('%', at);
+        std::size_t close = open == std::string::npos ? open : source.find('%', open + 1);
+        if (close == std::string::npos) return result + source.substr(at);
+        result += source.substr(at, open - at);
+        auto value = The().environment.find(Upper(source.substr(open + 1, close - open - 1)));
+        if (value == The().environment.end()) {
+            result += source.substr(open, close - open);
+            at = close;
+        } else {
+            result += value->second;
+            at = close + 1;
+        }
+    }
+    return result;
+}
 
 // Windows accepts one trailing backslash after a subkey path.
 std::string KeyName(RegistryKey root, const char* subKey) {
+    ExpectRedirection("a registry call");
     if (root != kLocalMachine) Misuse("only HKEY_LOCAL_MACHINE is modelled");
     std::string name = Upper(Checked(subKey));
     if (!name.empty() && name.back() == '\\') name.pop_back();
     return name;
 }
 
-bool HasSubkeys(const std::string& name) {
-    auto first = The().keys.lower_bound(name + "\\");
-    return first != The().keys.end() && first->first.compare(0, name.size() + 1, name + "\\") == 0;
+// KEY_WOW64_64KEY picks the 64-bit view under WOW64 and is ignored elsewhere.
+fake::View ViewOf(std::uint32_t access) {
+    return The().wow64 && (access & kKeyWow64_64Key) ? fake::k64BitView : fake::kOwnView;
+}
+
+bool HasSubkeys(const std::map<std::string, Key>& keys, const std::string& name) {
+    auto first = keys.lower_bound(name + "\\");
+    return first != keys.end() && first->first.compare(0, name.size() + 1, name + "\\") == 0;
+}
+
+long DeleteKey(const std::string& name, fake::View view) {
+    std::map<std::string, Key>& keys = The().keys[view];
+    if (keys.count(name) == 0) return kErrorFileNotFound;
+    if (HasSubkeys(keys, name)) return kErrorAccessDenied;
+    keys.erase(name);
+    return kErrorSuccess;
 }
 
 }  // namespace
@@ -554,21 +707,24 @@ long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options, 
     Log("RegOpenKeyExA(HKLM, " + std::string(Checked(subKey)) + ", " + std::to_string(options) + ", " +
         Hex(access) + ")");
     std::string name = KeyName(root, subKey);
-    auto found = The().keys.find(name);
-    if (found == The().keys.end()) return kErrorFileNotFound;
-    if (found->second.fullAccessDenied && (access & ~kKeyRead)) return kErrorAccessDenied;
+    fake::View view = ViewOf(access);
+    auto found = The().keys[view].find(name);
+    if (found == The().keys[view].end()) return kErrorFileNotFound;
+    if (found->second.fullAccessDenied && (access & ~(kKeyRead | kKeyWow64_64Key))) return kErrorAccessDenied;
     *key = NewHandle();
-    The().openKeys[*key] = name;
+    The().openKeys[*key] = {view, name};
     return kErrorSuccess;
 }
 
 long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type, unsigned char* data,
                       std::uint32_t* size) {
     Log("RegQueryValueExA(" + std::string(Checked(valueName)) + ", " + std::to_string(*size) + ")");
+    ExpectRedirection("RegQueryValueExA");
     auto open = The().openKeys.find(key);
     if (open == The().openKeys.end()) Misuse("RegQueryValueExA on a key that is not open");
-    auto found = The().keys.find(open->second);
-    if (found == The().keys.end()) return kErrorKeyDeleted;
+    std::map<std::string, Key>& keys = The().keys[open->second.first];
+    auto found = keys.find(open->second.second);
+    if (found == keys.end()) return kErrorKeyDeleted;
     auto value = found->second.values.find(Upper(valueName));
     if (value == found->second.values.end()) return kErrorFileNotFound;
     const std::string& bytes = value->second.second;
@@ -586,23 +742,60 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
 
 long RegDeleteKeyA(RegistryKey root, const char* subKey) {
     Log("RegDeleteKeyA(HKLM, " + std::string(Checked(subKey)) + ")");
-    std::string name = KeyName(root, subKey);
-    if (The().keys.count(name) == 0) return kErrorFileNotFound;
-    if (HasSubkeys(name)) return kErrorAccessDenied;
-    The().keys.erase(name);
-    return kErrorSuccess;
+    return DeleteKey(KeyName(root, subKey), fake::kOwnView);
+}
+
+long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access) {
+    Log("RegDeleteKeyExA(HKLM, " + std::string(Checked(subKey)) + ", " + Hex(access) + ")");
+    return DeleteKey(KeyName(root, subKey), ViewOf(access));
 }
 
 long RegCloseKey(RegistryKey key) {
     Log("RegCloseKey");
+    ExpectRedirection("RegCloseKey");
     if (The().openKeys.erase(key) == 0) Misuse("RegCloseKey on a key that is not open");
     return kErrorSuccess;
 }
 
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     Log(std::string("MessageBoxA(") + Checked(text) + ", " + Checked(caption) + ", " + Hex(type) + ")");
+    ExpectRedirection("MessageBoxA");
     The().boxes.push_back(fake::Box{text, caption, type});
     return 1;  // IDOK
+}
+
+int IsWow64Process() { return The().wow64 ? 1 : 0; }
+
+int Wow64DisableWow64FsRedirection(RedirectionState* old) {
+    Log("Wow64DisableWow64FsRedirection");
+    if (!The().wow64) return 0;
+    if (The().redirectionOff) Misuse("redirection turned off twice");
+    The().redirectionOff = true;
+    *old = kRedirectionSaved;
+    return 1;
+}
+
+int Wow64RevertWow64FsRedirection(RedirectionState old) {
+    Log("Wow64RevertWow64FsRedirection");
+    if (!The().redirectionOff || old != kRedirectionSaved) Misuse("reverting what was not turned off");
+    The().redirectionOff = false;
+    return 1;
+}
+
+// The length without the terminator once stored, else the size needed.
+std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
+    std::uint32_t stored = Copied(fake::kSystemFolder, buffer, size);
+    return stored <= size ? stored - 1 : stored;
+}
+
+std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
+    return Copied(Expanded(Checked(source)), expanded, size);
+}
+
+int GetProcessWindowStationFlags(std::uint32_t* flags) {
+    if (!The().windowStationReadable) return 0;
+    *flags = The().windowStationFlags;
+    return 1;
 }
 
 const char* GetCommandLineA() { return The().commandLine ? The().commandLine.get() : ""; }

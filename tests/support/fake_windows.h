@@ -5,7 +5,10 @@
 //
 // Paths are absolute ("C:\dir\file"); drive roots always exist. Names compare
 // without regard to ASCII case. Paths of 260 characters or more fail, as they
-// do for the ANSI calls.
+// do for the ANSI calls. The calls read a path as Windows does: as characters
+// of the code page that SetLeadByteRange describes, with '/' a separator too,
+// "." and ".." resolved, and dots and blanks at the end of a component gone.
+// Tests make entries with any name, as other programs can.
 #ifndef UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
 #define UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
 
@@ -45,6 +48,10 @@ void AddFolder(const std::string& path, std::uint32_t attributes = 0x10);
 void AddFile(const std::string& path, std::uint32_t attributes = kArchive);
 // A reparse point at path that leads to target, an existing folder or file.
 void AddLink(const std::string& path, const std::string& target);
+// A search reports the entry's name as name: what the best-fit conversion
+// to the ANSI code page makes of a name the code page cannot hold (a
+// fullwidth reverse solidus becomes '\', a fullwidth full stop '.').
+void ShowNameAs(const std::string& path, const std::string& name);
 // A folder whose contents cannot be listed.
 void DenyListing(const std::string& path);
 bool Exists(const std::string& path);
@@ -62,21 +69,44 @@ void Release(int hold);
 // Searches, file handles and keys the program opened and has not closed.
 int HandlesLeftOpen();
 
-// Registry keys under HKEY_LOCAL_MACHINE, by path ("Software\\...").
+// 64-bit Windows, with this 32-bit program under WOW64: IsWow64Process says
+// so, the registry has a second, 64-bit view (KEY_WOW64_64KEY), and every
+// path in C:\Windows\System32 leads to C:\Windows\SysWOW64 unless the
+// program has turned redirection off. Without it, KEY_WOW64_64KEY is ignored
+// and redirection cannot be turned off, as on 32-bit Windows.
+const char kSystemFolder[] = "C:\\Windows\\System32";
+const char kRedirectedSystemFolder[] = "C:\\Windows\\SysWOW64";
+void SetWow64();
+// Redirection is off now; calls other than file calls abort while it is.
+bool RedirectionIsOff();
+
+// Environment variables for ExpandEnvironmentStringsA; SystemRoot and windir
+// are C:\Windows.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+// The window station's UOI_FLAGS, or none when they cannot be read. A
+// visible one (WSF_VISIBLE) is the start.
+void SetWindowStationFlags(std::uint32_t flags);
+void FailWindowStationQuery();
+
+// Registry keys under HKEY_LOCAL_MACHINE, by path ("Software\\..."), in the
+// view the program sees by default or, under WOW64, in the 64-bit one.
+enum View { kOwnView, k64BitView };
 const std::uint32_t kRegDword = 4;
-void AddKey(const std::string& path);
+void AddKey(const std::string& path, View view = kOwnView);
 void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
-              const std::string& data);
+              const std::string& data, View view = kOwnView);
 // A REG_SZ value stored with its terminator.
-void SetString(const std::string& keyPath, const std::string& name, const std::string& text);
+void SetString(const std::string& keyPath, const std::string& name, const std::string& text,
+               View view = kOwnView);
 // The key opens for reading but not with full access.
-void DenyFullAccess(const std::string& path);
-bool KeyExists(const std::string& path);
+void DenyFullAccess(const std::string& path, View view = kOwnView);
+bool KeyExists(const std::string& path, View view = kOwnView);
 // Every key, by upper-case path, in sorted order.
-std::vector<std::string> Keys();
+std::vector<std::string> Keys(View view = kOwnView);
 // A value's type and bytes; false when the key or the value is missing.
 bool ValueOf(const std::string& keyPath, const std::string& name, std::uint32_t* type,
-             std::string* data);
+             std::string* data, View view = kOwnView);
 
 // Message boxes shown, in order; each one returns as if OK was pressed.
 struct Box {

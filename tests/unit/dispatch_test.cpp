@@ -108,6 +108,27 @@ TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
     fake::Release(hold);
 }
 
+// The commands read names with the same lead bytes as the command line: in
+// code page 932 the second byte 0x5C of ソ is no backslash.
+TEST_F(DispatchTest, CommandsReadNamesWithTheLeadBytesOfTheCodePage) {
+    const std::string software = "\x83\x5C\x83\x74\x83\x67";  // ソフト
+    fake::SetLeadByteRange(0x81, 0x9F);
+    fake::SetLeadByteRange(0xE0, 0xFC);
+    fake::AddFile("C:\\" + software + ".scr");
+    fake::SetString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + software, "PathToSCR",
+                    "C:\\" + software + ".scr");
+    fake::AddFile("C:\\S\\" + software + "\\" + software + ".txt", fake::kReadOnly);
+    fake::SetCommandLine("\"C:\\" + software + "\\u.exe\" RMSCR " + software);
+    RunProcess();
+    fake::SetCommandLine("u.exe RMDIR C:\\S");
+    RunProcess();
+    EXPECT_THAT(fake::Entries(), IsEmpty());
+    EXPECT_THAT(fake::Keys(), ElementsAre("SOFTWARE", "SOFTWARE\\MICROSOFT", "SOFTWARE\\MICROSOFT\\WINDOWS",
+                                          "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
+                                          "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL"));
+    EXPECT_EQ(fake::Boxes().size(), 1u);
+}
+
 struct HeapScenario {
     const char* commandLine;
     void (*prepare)();

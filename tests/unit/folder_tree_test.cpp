@@ -1,5 +1,7 @@
 #include "folders/folder_tree.h"
 
+#include "folders/entry_name.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +13,9 @@
 
 namespace {
 
+const platform::LeadBytes kWestern = SingleByteCodePage();
+
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -44,7 +49,7 @@ protected:
 
 TEST_F(FolderTreeTest, RemovesSubfoldersFirstThenFilesThenTheFolderItself) {
     MakeSmallTree();
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(Changes(), ElementsAre("SetFileAttributesA(C:\\S, 0x80)",
                                        "SetFileAttributesA(C:\\S\\D, 0x80)",
                                        "SetFileAttributesA(C:\\S\\D\\E, 0x80)",
@@ -64,7 +69,7 @@ TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemEntriesGoToo) {
     MakeSmallTree(kMarked);
     fake::AddFile("C:\\S\\D\\E\\deep.dll", kMarked);
     fake::AddFile("C:\\Sibling.txt", kMarked);
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Sibling.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Sibling.txt"), kMarked);
 }
@@ -74,7 +79,7 @@ TEST_F(FolderTreeTest, PassesOverOnlyTheExactDotNames) {
     fake::AddFile("C:\\S\\..x");
     fake::AddFolder("C:\\S\\...d");
     fake::AddFile("C:\\S\\...d\\f");
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::Entries(), IsEmpty());
 }
 
@@ -84,7 +89,7 @@ TEST_F(FolderTreeTest, EntryHeldWithoutDeleteSharingKeepsItselfAndItsAncestors) 
     fake::AddFolder("C:\\S\\F");
     fake::AddFile("C:\\S\\F\\g.txt");
     int hold = fake::HoldOpen("C:\\S\\D\\b.txt", platform::kGenericRead, platform::kFileShareRead);
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     fake::Release(hold);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\b.txt"));
 }
@@ -93,14 +98,14 @@ TEST_F(FolderTreeTest, FolderThatCannotBeSearchedCountsAsEmpty) {
     MakeSmallTree();
     fake::AddFile("C:\\S\\D\\E\\hidden.txt");
     fake::DenyListing("C:\\S\\D\\E");
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::CallsTo("RemoveDirectoryA"), ::testing::Contains("RemoveDirectoryA(C:\\S\\D\\E)"));
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\E\\hidden.txt"));
 }
 
 TEST_F(FolderTreeTest, FileArgumentHasItsAttributesResetAndStays) {
     fake::AddFile("C:\\S\\a.txt", kMarked);
-    RemoveExistingFolder("C:\\S\\a.txt");
+    RemoveExistingFolder("C:\\S\\a.txt", kWestern);
     EXPECT_THAT(Changes(), ElementsAre("SetFileAttributesA(C:\\S\\a.txt, 0x80)",
                                        "RemoveDirectoryA(C:\\S\\a.txt)"));
     EXPECT_EQ(fake::AttributesOf("C:\\S\\a.txt"), platform::kFileAttributeNormal);
@@ -109,7 +114,7 @@ TEST_F(FolderTreeTest, FileArgumentHasItsAttributesResetAndStays) {
 TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
     MakeSmallTree(fake::kReadOnly);
     for (const char* argument : {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*"}) {
-        RemoveExistingFolder(argument);
+        RemoveExistingFolder(argument, kWestern);
     }
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\b.txt",
                                              "C:\\S\\a.txt"));
@@ -127,7 +132,7 @@ TEST_F(FolderTreeTest, LinksInsideTheTreeGoAsLinksAndTheirTargetsStay) {
     MakeSmallTree();
     fake::AddLink("C:\\S\\D\\ToFolder", "C:\\Target");
     fake::AddLink("C:\\S\\ToFile", "C:\\Other\\keep.dll");
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Other", "C:\\Other\\keep.dll", "C:\\Target",
                                              "C:\\Target\\Sub", "C:\\Target\\keep.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Target"), platform::kFileAttributeDirectory | fake::kHidden);
@@ -142,7 +147,7 @@ TEST_F(FolderTreeTest, LinkNamedAsTheFolderGoesAloneAndUntouched) {
     fake::AddFolder("C:\\Target", fake::kReadOnly);
     fake::AddFile("C:\\Target\\keep.txt", fake::kHidden);
     fake::AddLink("C:\\Saver", "C:\\Target");
-    RemoveExistingFolder("C:\\Saver");
+    RemoveExistingFolder("C:\\Saver", kWestern);
     EXPECT_THAT(Changes(), ElementsAre("RemoveDirectoryA(C:\\Saver)"));
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Target", "C:\\Target\\keep.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Target"), platform::kFileAttributeDirectory | fake::kReadOnly);
@@ -155,9 +160,81 @@ TEST_F(FolderTreeTest, EntriesBeyondThePathLimitStayAndTheRestGoes) {
     fake::AddFile(deep + "\\" + std::string(20, 'f'));  // 266 characters
     fake::AddFile(deep + "\\short");                     // 251 characters
     fake::AddFolder(deep + "\\" + std::string(30, 'g')); // a folder it cannot search
-    RemoveExistingFolder("C:\\S");
+    RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", deep, deep + "\\" + std::string(20, 'f'),
                                              deep + "\\" + std::string(30, 'g')));
+}
+
+// The names a search can report for entries whose real names the code page
+// cannot hold, and the names the ANSI calls would read as another entry.
+TEST(EntryNameTest, NamesThatCouldReachAnotherEntryAreRefused) {
+    const platform::LeadBytes japanese = DoubleByteCodePage();
+    for (const char* name : {"..\\..\\keep", "..\\sibling.txt", "a\\b", "a/b", "../x", "C:x", "a:stream",
+                             "?", "a?b", "*", "a\"b", "<", ">", "a|b", "...", ". .", " ", "x.", "x ", "",
+                             "\x83\x5C\\x"}) {
+        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 0) << name;
+        EXPECT_EQ(NamesOnlyThisEntry(name, japanese), 0) << name;
+    }
+    for (const char* name : {"a", ".x", "..x", "...d", "a b", " lead", "a.b.c", "\xC4\xE3"}) {
+        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 1) << name;
+    }
+    // In code page 932 a second byte 0x5C belongs to its character: ソ, 表.
+    for (const char* name : {"\x83\x5C", "\x95\x5C.txt", "\x83\x5C\x83\x74\x83\x67", "a\x83\x5C."}) {
+        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 0) << name;
+        EXPECT_EQ(NamesOnlyThisEntry(name, japanese), std::string(name).back() != '.') << name;
+    }
+}
+
+TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideChanges) {
+    const std::string target = "D:\\a\\b\\target";
+    fake::AddFile("D:\\a\\keep\\data.txt", fake::kReadOnly);
+    fake::AddFile("D:\\a\\b\\sibling.txt", fake::kHidden);
+    // Real names with a fullwidth reverse solidus, solidus and full stops.
+    fake::AddFolder(target + "\\FW1");
+    fake::AddFile(target + "\\FW1\\inner.txt");
+    fake::ShowNameAs(target + "\\FW1", "..\\..\\keep");
+    fake::AddFile(target + "\\FW2");
+    fake::ShowNameAs(target + "\\FW2", "..\\sibling.txt");
+    fake::AddFolder(target + "\\Sub\\FW3");
+    fake::ShowNameAs(target + "\\Sub\\FW3", "../../../keep");
+    fake::AddFile(target + "\\Sub\\NoCodePage");
+    fake::ShowNameAs(target + "\\Sub\\NoCodePage", "?");
+    // Made outside Windows: the calls would strip the dot and reach "x".
+    fake::AddFile(target + "\\Dots\\x.", fake::kReadOnly);
+    fake::AddFile(target + "\\Dots\\x");
+    fake::AddFolder(target + "\\...");
+    fake::AddFile(target + "\\Plain\\deep.txt", kMarked);
+    fake::AddFile(target + "\\plain.txt", kMarked);
+
+    RemoveExistingFolder(target.c_str(), kWestern);
+
+    EXPECT_THAT(fake::Entries(),
+                ElementsAre("D:\\a", "D:\\a\\b", "D:\\a\\b\\sibling.txt", target, target + "\\...",
+                            target + "\\Dots", target + "\\Dots\\x.", target + "\\FW1",
+                            target + "\\FW1\\inner.txt", target + "\\FW2", target + "\\Sub",
+                            target + "\\Sub\\FW3", target + "\\Sub\\NoCodePage", "D:\\a\\keep",
+                            "D:\\a\\keep\\data.txt"));
+    EXPECT_EQ(fake::AttributesOf("D:\\a\\keep\\data.txt"), fake::kReadOnly);
+    EXPECT_EQ(fake::AttributesOf("D:\\a\\b\\sibling.txt"), fake::kHidden);
+    EXPECT_EQ(fake::AttributesOf(target + "\\Dots\\x."), fake::kReadOnly);
+    for (const std::string& call : fake::Calls()) {
+        EXPECT_THAT(call, Not(AnyOf(HasSubstr(".."), HasSubstr("/"), HasSubstr("?"), HasSubstr("x.)"))))
+            << "a refused name was used";
+    }
+}
+
+TEST_F(FolderTreeTest, DoubleByteNamesWhoseSecondByteIsABackslashGoLikeAnyOther) {
+    fake::SetLeadByteRange(0x81, 0x9F);
+    fake::SetLeadByteRange(0xE0, 0xFC);
+    const std::string so = "\x83\x5C";     // ソ
+    const std::string table = "\x95\x5C";  // 表
+    fake::AddFile("C:\\S\\" + table + ".txt", fake::kReadOnly);
+    fake::AddFile("C:\\S\\" + so + "\\" + so + so + "\\" + table, kMarked);
+    fake::AddFolder("C:\\S\\" + so + "\\" + table, fake::kHidden);
+    fake::AddFile("C:\\Keep\\" + so + ".txt", kMarked);
+    RemoveExistingFolder("C:\\S", DoubleByteCodePage());
+    EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Keep", "C:\\Keep\\" + so + ".txt"));
+    EXPECT_EQ(fake::AttributesOf("C:\\Keep\\" + so + ".txt"), kMarked);
 }
 
 }  // namespace

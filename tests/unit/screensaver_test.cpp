@@ -10,6 +10,8 @@
 
 namespace {
 
+const platform::LeadBytes kWestern = SingleByteCodePage();
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -46,7 +48,7 @@ protected:
 };
 
 TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                             Call("RegQueryValueExA", "PathToSCR, 260"), Call("DeleteFileA", kSaver),
@@ -64,7 +66,7 @@ TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
 
 TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     fake::Release(hold);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
@@ -80,7 +82,7 @@ TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
 
 TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedCountsAsRemoved) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead | fake::kGenericWrite, 0);
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     fake::Release(hold);
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -90,7 +92,7 @@ TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedCountsAsRemoved) {
 
 TEST_F(ScreenSaverTest, MissingFileCountsAsRemoved) {
     fake::SetString(kEntry, "PathToSCR", "C:\\Windows\\System32\\Gone.scr");
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     EXPECT_FALSE(fake::KeyExists(kEntry));
     EXPECT_TRUE(fake::Exists(kSaver));
     ASSERT_EQ(fake::Boxes().size(), 1u);
@@ -98,7 +100,7 @@ TEST_F(ScreenSaverTest, MissingFileCountsAsRemoved) {
 }
 
 TEST_F(ScreenSaverTest, NameInAnotherCaseFindsTheEntryAndIsShownAsTyped) {
-    RemoveScreenSaver("my SAVER");
+    RemoveScreenSaver("my SAVER", kWestern);
     EXPECT_FALSE(fake::KeyExists(kEntry));
     ASSERT_EQ(fake::Boxes().size(), 1u);
     EXPECT_EQ(fake::Boxes()[0].text, "The my SAVER screen saver has been removed");
@@ -106,8 +108,8 @@ TEST_F(ScreenSaverTest, NameInAnotherCaseFindsTheEntryAndIsShownAsTyped) {
 
 TEST_F(ScreenSaverTest, EntryThatCannotBeOpenedWithFullAccessEndsSilently) {
     fake::DenyFullAccess(kList + "\\Locked Saver");
-    RemoveScreenSaver("No Such Saver");
-    RemoveScreenSaver("Locked Saver");
+    RemoveScreenSaver("No Such Saver", kWestern);
+    RemoveScreenSaver("Locked Saver", kWestern);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kList + "\\No Such Saver, 0, 0xf003f"),
                             Call("RegOpenKeyExA", "HKLM, " + kList + "\\Locked Saver, 0, 0xf003f")));
@@ -117,7 +119,7 @@ TEST_F(ScreenSaverTest, EntryThatCannotBeOpenedWithFullAccessEndsSilently) {
 TEST_F(ScreenSaverTest, NameThatPicksNoSingleEntryOpensNothing) {
     fake::SetString(kEntry + "\\Inner", "PathToSCR", kSaver);
     for (const char* name : {"", "\\", "My Saver\\Inner", "..\\Uninstall\\My Saver"}) {
-        RemoveScreenSaver(name);
+        RemoveScreenSaver(name, kWestern);
     }
     EXPECT_THAT(fake::Calls(), IsEmpty());
     EXPECT_TRUE(fake::KeyExists(kEntry + "\\Inner"));
@@ -146,7 +148,7 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
         fake::AddFile(kSaver);
         fake::AddKey(kEntry);
         if (value.type != 0) fake::SetValue(kEntry, "PathToSCR", value.type, value.data);
-        RemoveScreenSaver("My Saver");
+        RemoveScreenSaver("My Saver", kWestern);
         ExpectRefused();
         EXPECT_THAT(fake::Boxes(), IsEmpty());
     }
@@ -154,7 +156,7 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
 
 TEST_F(ScreenSaverTest, UnterminatedValueIsTerminatedInsideTheBuffer) {
     fake::SetValue(kEntry, "PathToSCR", platform::kRegSz, kSaver);
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     EXPECT_THAT(fake::CallsTo("DeleteFileA"), ElementsAre(Call("DeleteFileA", kSaver)));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -164,17 +166,242 @@ TEST_F(ScreenSaverTest, LongestPathThatFitsIsUsed) {
     std::string longest = "C:\\" + std::string(252, 's') + ".scr";  // 259 characters
     fake::AddFile(longest);
     fake::SetString(kEntry, "PathToSCR", longest);
-    RemoveScreenSaver("My Saver");
+    RemoveScreenSaver("My Saver", kWestern);
     EXPECT_FALSE(fake::Exists(longest));
     EXPECT_FALSE(fake::KeyExists(kEntry));
 }
 
-TEST_F(ScreenSaverTest, ExpandableValueIsUsedUnexpanded) {
-    const std::string stored = "%SystemRoot%\\System32\\My Saver.scr";
-    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, stored + '\0');
-    RemoveScreenSaver("My Saver");
-    EXPECT_THAT(fake::CallsTo("DeleteFileA"), ElementsAre(Call("DeleteFileA", stored)));
+TEST_F(ScreenSaverTest, ExpandableValueIsExpandedWhenTheResultFits) {
+    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%SystemRoot%\\System32\\My Saver.scr");
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_THAT(fake::CallsTo("DeleteFileA"), ElementsAre(Call("DeleteFileA", kSaver)));
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+
+    // 259 characters once expanded fit; 260 do not, though the value does.
+    for (std::size_t length : {253u, 254u}) {
+        fake::Reset();
+        fake::AddFile(kSaver);
+        std::string folder = "C:\\" + std::string(length - 3, 'f');
+        std::string saver = folder + "\\s.scr";
+        fake::AddFile(saver);
+        fake::SetEnvironment("SaverFolder", folder);
+        fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%SaverFolder%\\s.scr");
+        RemoveScreenSaver("My Saver", kWestern);
+        if (saver.size() == 259) {
+            EXPECT_FALSE(fake::Exists(saver));
+        } else {
+            ExpectRefused();
+            EXPECT_TRUE(fake::Exists(saver));
+        }
+    }
+}
+
+TEST_F(ScreenSaverTest, DoubleByteNameWhoseSecondByteIsABackslashIsOneEntry) {
+    const std::string software = "\x83\x5C\x83\x74\x83\x67";  // ソフト in code page 932
+    fake::SetString(kList + "\\" + software, "PathToSCR", kSaver);
+    RemoveScreenSaver(software.c_str(), kWestern);
+    EXPECT_THAT(fake::Calls(), IsEmpty()) << "read as bytes, the name holds a backslash";
+    RemoveScreenSaver(software.c_str(), DoubleByteCodePage());
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kList + "\\" + software));
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "The " + software + " screen saver has been removed");
+    // A backslash of its own after such a character still reaches past it.
+    fake::SetString(kList + "\\" + software + "\\Inner", "PathToSCR", kSaver);
+    RemoveScreenSaver((software + "\\Inner").c_str(), DoubleByteCodePage());
+    EXPECT_TRUE(fake::KeyExists(kList + "\\" + software + "\\Inner"));
+}
+
+// With no user to see it, as for a service in session 0, the box would wait
+// for ever: it is left out and everything else happens as before.
+TEST_F(ScreenSaverTest, WindowStationNobodySeesGetsNoBoxAndNothingElseChanges) {
+    std::vector<std::string> shown;
+    for (bool visible : {true, false}) {
+        fake::Reset();
+        fake::AddFile(kSaver);
+        fake::SetString(kEntry, "PathToSCR", kSaver);
+        fake::SetWindowStationFlags(visible ? platform::kWsfVisible : 0);
+        RemoveScreenSaver("My Saver", kWestern);
+        EXPECT_FALSE(fake::Exists(kSaver));
+        EXPECT_FALSE(fake::KeyExists(kEntry));
+        EXPECT_EQ(fake::Boxes().size(), visible ? 1u : 0u);
+        std::vector<std::string> calls = fake::Calls();
+        if (visible) {
+            calls.erase(calls.end() - 2);  // the box, before the key is closed
+            shown = calls;
+        } else {
+            EXPECT_EQ(calls, shown);
+        }
+    }
+    fake::Reset();
+    fake::AddFile(kSaver);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
+    fake::SetWindowStationFlags(0);
+    RemoveScreenSaver("My Saver", kWestern);
+    fake::Release(hold);
+    EXPECT_THAT(fake::Boxes(), IsEmpty());
+    EXPECT_TRUE(fake::KeyExists(kEntry));
+    // Flags that cannot be read leave the box as it always was.
+    fake::FailWindowStationQuery();
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_EQ(fake::Boxes().size(), 1u);
+}
+
+// ---- 64-bit Windows: this 32-bit program under WOW64 ----------------------
+
+const std::string kSaver32 = "C:\\Windows\\SysWOW64\\My Saver.scr";  // where kSaver leads
+
+class Wow64ScreenSaverTest : public FakeWindowsTest {
+protected:
+    void SetUp() override {
+        FakeWindowsTest::SetUp();
+        fake::SetWow64();
+        fake::SetString(kList + "\\Other Program", "UninstallString", "C:\\other\\remove.exe");
+    }
+
+    static void ExpectRemovedAndSaid() {
+        ASSERT_EQ(fake::Boxes().size(), 1u);
+        EXPECT_EQ(fake::Boxes()[0].text, kRemoved);
+        EXPECT_EQ(fake::Boxes()[0].type, platform::kMbIconInformation);
+        EXPECT_TRUE(fake::KeyExists(kList + "\\Other Program"));
+    }
+};
+
+// Each file call that must reach the native folder runs alone with
+// redirection off.
+std::vector<std::string> Native(const std::string& call) {
+    return {"Wow64DisableWow64FsRedirection", call, "Wow64RevertWow64FsRedirection"};
+}
+
+TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
+    fake::AddFile(kSaver32);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    RemoveScreenSaver("My Saver", kWestern);
+    std::vector<std::string> expected = {Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                                         Call("RegQueryValueExA", "PathToSCR, 260"), Call("DeleteFileA", kSaver),
+                                         Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80")};
+    for (const std::string& call : Native(Call("DeleteFileA", kSaver))) expected.push_back(call);
+    for (const std::string& call : Native(Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"))) {
+        expected.push_back(call);
+    }
+    for (const std::string& call : {Call("RegDeleteKeyA", "HKLM, " + kEntry),
+                                    Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), std::string("RegCloseKey")}) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(fake::Calls(), expected);
+    EXPECT_FALSE(fake::Exists(kSaver32));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+    ExpectRemovedAndSaid();
+}
+
+// A 32-bit installer that turned redirection off to put its saver into the
+// native System32: before, the box said "removed" and the file stayed.
+TEST_F(Wow64ScreenSaverTest, SaverPutIntoTheNativeSystemFolderGoesToo) {
+    fake::AddFile(kSaver);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+    ExpectRemovedAndSaid();
+
+    fake::Reset();
+    fake::SetWow64();
+    fake::AddFile(kSaver);
+    fake::AddFile(kSaver32);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
+    RemoveScreenSaver("My Saver", kWestern);
+    fake::Release(hold);
+    EXPECT_FALSE(fake::Exists(kSaver32));
     EXPECT_TRUE(fake::Exists(kSaver));
+    EXPECT_TRUE(fake::KeyExists(kEntry));
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
+}
+
+// Outside the system folder nothing is redirected: the calls are as on
+// 32-bit Windows.
+TEST_F(Wow64ScreenSaverTest, SaverOutsideTheSystemFolderIsOnlyDeletedAsSeen) {
+    const std::string saver = "C:\\Program Files\\My Saver\\My Saver.scr";
+    fake::AddFile(saver);
+    fake::SetString(kEntry, "PathToSCR", saver);
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_THAT(fake::CallsTo("Wow64DisableWow64FsRedirection"), IsEmpty());
+    EXPECT_FALSE(fake::Exists(saver));
+    ExpectRemovedAndSaid();
+}
+
+// A 64-bit installer's entry: before, nothing at all happened.
+TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) {
+    fake::AddFile(kSaver);
+    fake::AddFile(kSaver32);  // a 32-bit saver of the same name stays
+    fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
+    RemoveScreenSaver("My Saver", kWestern);
+    std::vector<std::string> expected = {Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                                         Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
+                                         Call("RegQueryValueExA", "PathToSCR, 260")};
+    for (const std::string& call : Native(Call("DeleteFileA", kSaver))) expected.push_back(call);
+    for (const std::string& call : Native(Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"))) {
+        expected.push_back(call);
+    }
+    for (const std::string& call : {Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
+                                    Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), std::string("RegCloseKey")}) {
+        expected.push_back(call);
+    }
+    EXPECT_EQ(fake::Calls(), expected);
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_TRUE(fake::Exists(kSaver32));
+    EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
+    ExpectRemovedAndSaid();
+}
+
+TEST_F(Wow64ScreenSaverTest, NativeFileStillReadableKeepsThe64BitEntry) {
+    fake::AddFile(kSaver);
+    fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
+    int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
+    RemoveScreenSaver("My Saver", kWestern);
+    fake::Release(hold);
+    EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].type, platform::kMbIconHand);
+}
+
+TEST_F(Wow64ScreenSaverTest, OwnViewComesFirstAndALockedEntryIsNotLookedForElsewhere) {
+    const std::string saver64 = "C:\\Program Files\\My Saver\\My Saver.scr";
+    fake::AddFile(kSaver32);
+    fake::AddFile(saver64);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    fake::SetString(kEntry, "PathToSCR", saver64, fake::k64BitView);
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+    EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
+    EXPECT_TRUE(fake::Exists(saver64));
+
+    fake::DenyFullAccess(kList + "\\Locked Saver");
+    fake::SetString(kList + "\\Locked Saver", "PathToSCR", saver64, fake::k64BitView);
+    RemoveScreenSaver("Locked Saver", kWestern);
+    EXPECT_TRUE(fake::KeyExists(kList + "\\Locked Saver", fake::k64BitView));
+    EXPECT_TRUE(fake::Exists(saver64));
+}
+
+// Under WOW64 %ProgramFiles% and the like are this process's own; a value
+// that expands past the buffer is refused in either view.
+TEST_F(Wow64ScreenSaverTest, ExpandableValueIsExpandedInEitherView) {
+    fake::AddFile(kSaver);
+    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%windir%\\System32\\My Saver.scr\0",
+                   fake::k64BitView);
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
+
+    fake::SetEnvironment("Long", std::string(250, 'l'));
+    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "C:\\%Long%\\My Saver.scr", fake::k64BitView);
+    int boxes = static_cast<int>(fake::Boxes().size());
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
+    EXPECT_EQ(static_cast<int>(fake::Boxes().size()), boxes);
 }
 
 }  // namespace
