@@ -1,7 +1,8 @@
 // Fuzzes whole runs. The input makes a small machine (files, folders, links,
-// files another program holds open, folders that cannot be listed, uninstall
-// entries whose PathToSCR has any type and contents), a table of lead bytes
-// and a command line, then runs the process against them.
+// files another program holds open, folders that cannot be listed, names a
+// search reports as something else, as the best-fit conversion to the code
+// page does, uninstall entries whose PathToSCR has any type and contents), a
+// table of lead bytes and a command line, then runs the process against them.
 //
 // Afterwards every string must have been released, every handle closed, and
 // nothing may have changed that the command line did not name. What the line
@@ -56,17 +57,59 @@ const std::vector<std::string>& EntryNames() {
     return names;
 }
 
+// In code page 932 the second byte 0x5C of ソ and 表 is no separator.
+const std::vector<std::string>& DoubleByteNames() {
+    static const std::vector<std::string> names = {"\x83\x5C", "\x95\x5C.txt", "\x83\x5C\x83\x5C"};
+    return names;
+}
+
+// What a search may report for a name the code page cannot hold: paths out
+// of the folder, names the calls strip, wildcards.
+const std::vector<std::string>& ShownNames() {
+    static const std::vector<std::string> names = {
+        "..", "..\\..", "..\\S", "..\\..\\D", "../..", "..\\..\\..\\..", "S\\..", "..\\Sub",
+        "x.", "D.", "S ", "...", ". .", "?", "*", "a?b", "C:", "/", "\\", "a\\b",
+    };
+    return names;
+}
+
 const std::vector<std::string>& KeyNames() {
     static const std::vector<std::string> names = {
         "S", "My Saver", "my saver", "Saver", "a b", "trail ", "x\\y", "\xC4\xE3", "Other Program",
-        std::string(250, 'K'),
+        "\x83\x5C\x83\x74\x83\x67", "\x83\x5C\\S", std::string(250, 'K'),
     };
     return names;
 }
 
 // ---- the machine ----------------------------------------------------------
 
+platform::LeadBytes LeadBytesInForce() {
+    platform::LeadBytes table;
+    platform::GetAnsiLeadBytes(&table);
+    return table;
+}
+
+// The characters of text, each one or two bytes as the lead bytes say.
+std::vector<std::string> Characters(const std::string& text) {
+    platform::LeadBytes table = LeadBytesInForce();
+    std::vector<std::string> characters;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = table.isLead[static_cast<unsigned char>(text[at])] && at + 1 < text.size() ? 2 : 1;
+        characters.push_back(text.substr(at, length));
+        at += length;
+    }
+    return characters;
+}
+
+// A name the search can report ends in a whole character: the conversion to
+// the code page never leaves a lead byte without its second byte.
+bool EndsInWholeCharacter(const std::string& name) {
+    std::string last = Characters(name).back();
+    return last.size() == 2 || !LeadBytesInForce().isLead[static_cast<unsigned char>(last[0])];
+}
+
 struct World {
+    bool doubleByte;                   // the lead bytes of code page 932
     std::vector<std::string> folders;  // real folders, drive roots first: parents for new entries
     std::vector<std::string> entries;  // every entry made, links too
     std::vector<std::string> links;
@@ -79,10 +122,16 @@ const T& PickFrom(FuzzedDataProvider& data, const std::vector<T>& items) {
     return items[data.ConsumeIntegralInRange<std::size_t>(0, items.size() - 1)];
 }
 
+std::string ConsumeEntryName(FuzzedDataProvider& data, const World& world) {
+    if (world.doubleByte && data.ConsumeIntegralInRange(0, 3) == 3) return PickFrom(data, DoubleByteNames());
+    std::string name = PickFrom(data, EntryNames());
+    return EndsInWholeCharacter(name) ? name : name + "x";
+}
+
 void MakeEntries(FuzzedDataProvider& data, World& world) {
     int count = data.ConsumeIntegralInRange(0, kMaxEntries);
     for (int i = 0; i < count; ++i) {
-        std::string path = PickFrom(data, world.folders) + "\\" + PickFrom(data, EntryNames());
+        std::string path = PickFrom(data, world.folders) + "\\" + ConsumeEntryName(data, world);
         int kind = data.ConsumeIntegralInRange(0, 4);
         std::uint32_t attributes = data.ConsumeIntegral<std::uint8_t>() & kAttributeBits;
         if (fake::Exists(path)) continue;
@@ -96,6 +145,7 @@ void MakeEntries(FuzzedDataProvider& data, World& world) {
             fake::AddLink(path, PickFrom(data, world.entries));
             world.links.push_back(path);
         }
+        if (data.ConsumeIntegralInRange(0, 5) == 5) fake::ShowNameAs(path, PickFrom(data, ShownNames()));
         world.entries.push_back(path);
     }
 }
@@ -162,21 +212,32 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
     }
 }
 
+// Lead bytes of every ANSI code page lie above ASCII, which paths, verbs
+// and separators are written in.
+const unsigned char kLowestLeadByte = 0x80;
+
+std::uint8_t ConsumeHighByte(FuzzedDataProvider& data) {
+    return static_cast<std::uint8_t>(data.ConsumeIntegral<std::uint8_t>() | kLowestLeadByte);
+}
+
 // An arbitrary table, a few ranges, or the table of a double-byte code page.
-void SetLeadBytes(FuzzedDataProvider& data) {
+// Entries are made after it, since the calls read paths with it.
+void SetLeadBytes(FuzzedDataProvider& data, World& world) {
+    world.doubleByte = false;
     switch (data.ConsumeIntegralInRange(0, 3)) {
         case 0: return;
         case 1:
             for (int range = data.ConsumeIntegralInRange(1, 3); range > 0; --range) {
-                fake::SetLeadByteRange(data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>());
+                fake::SetLeadByteRange(ConsumeHighByte(data), ConsumeHighByte(data));
             }
             return;
         case 2:
             fake::SetLeadByteRange(0x81, 0x9F);
             fake::SetLeadByteRange(0xE0, 0xFC);
+            world.doubleByte = true;
             return;
         default:
-            for (int byte = 0; byte < 256; byte += 8) {
+            for (int byte = kLowestLeadByte; byte < 256; byte += 8) {
                 std::uint8_t bits = data.ConsumeIntegral<std::uint8_t>();
                 for (int bit = 0; bit < 8; ++bit) {
                     auto lead = static_cast<unsigned char>(byte + bit);
@@ -321,8 +382,21 @@ std::vector<std::string> NamedAfter(const std::string& line, const std::string& 
     return named;
 }
 
+bool HoldsBackslash(const std::string& text) {
+    for (const std::string& character : Characters(text)) {
+        if (character == "\\") return true;
+    }
+    return false;
+}
+
+// key lies in tree: its characters begin with tree's and a backslash.
 bool IsWithin(const std::string& key, const std::string& tree) {
-    return key == tree || key.compare(0, tree.size() + 1, tree + "\\") == 0;
+    if (key == tree) return true;
+    std::vector<std::string> keyCharacters = Characters(key);
+    std::vector<std::string> treeCharacters = Characters(tree);
+    treeCharacters.push_back("\\");
+    return keyCharacters.size() > treeCharacters.size() &&
+           std::equal(treeCharacters.begin(), treeCharacters.end(), keyCharacters.begin());
 }
 
 // A PathToSCR the program may act on: a string that fits the buffer with its
@@ -362,7 +436,7 @@ Allowed WhatTheLineNames(const std::string& line) {
     for (const std::string& path : NamedAfter(line, kRemoveFile)) AddEntryAt(path, files);
     for (const std::string& name : NamedAfter(line, kRemoveScreenSaver)) {
         // An empty name or one with a backslash names no single entry.
-        if (name.empty() || name.find('\\') != std::string::npos) continue;
+        if (name.empty() || HoldsBackslash(name)) continue;
         std::string keyPath = kList + "\\" + name;
         allowed.keys.insert(Upper(keyPath));
         std::string path;
@@ -481,11 +555,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::string verb = ConsumeVerb(data);
     World world;
     world.folders = {"C:", "D:"};
+    SetLeadBytes(data, world);
     MakeEntries(data, world);
     HoldSomeOpen(data, world);
     DenySomeListings(data, world);
     MakeKeys(data, world);
-    SetLeadBytes(data);
     std::string line = raw ? data.ConsumeRemainingBytesAsString() : ConsumeCommandLine(data, world, verb);
     fake::SetCommandLine(line);
 
