@@ -1,8 +1,12 @@
 // RMDIR on real folder trees: read-only, hidden and system entries three
-// levels deep, a file held open, arguments that name no folder, and a link
-// inside the tree whose target must survive.
+// levels deep, a file held open, arguments that name no folder, a link
+// inside the tree whose target must survive, names the ANSI calls read as
+// paths out of the tree, and in code page 932 names whose second byte is
+// 0x5C.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
 
 #include "harness.h"
@@ -132,6 +136,99 @@ TEST_F(FolderTree, LinkInsideTheTreeIsNeverEntered) {
     }
     e2e::RemoveTree(linkedTree);
     e2e::RemoveTree(target);
+}
+
+// Relative path -> attributes and content of every file and folder below.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+    std::map<std::string, std::string> snapshot;
+    for (const auto& entry : e2e::ListOf(folder)) {
+        bool isFolder = entry.second & FILE_ATTRIBUTE_DIRECTORY;
+        snapshot[entry.first] = std::to_string(entry.second) + ":" +
+                                (isFolder ? std::string() : e2e::ContentOf(folder + "\\" + entry.first));
+    }
+    return snapshot;
+}
+
+// The names in a folder, read with the wide calls.
+std::set<std::wstring> WideNames(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.insert(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Fullwidth full stops and reverse solidi: valid Windows names that code
+// page 1252 gives back, by best fit, as "..\..\keep" and "..\sibling.txt".
+const wchar_t kOutToKeep[] = L"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Ckeep";
+const wchar_t kOutToSibling[] = L"\uFF0E\uFF0E\uFF3Csibling.txt";
+
+TEST(FolderTreeNames, NamesThatReadAsPathsOutOfTheTreeStayAndAllOutsideSurvives) {
+    e2e::ScratchFolder folder("names");
+    std::string outer = folder / "a";
+    std::string target = outer + "\\b\\target";
+    e2e::MakeFolder(outer);
+    e2e::MakeFolder(outer + "\\keep", FILE_ATTRIBUTE_HIDDEN);
+    e2e::MakeFile(outer + "\\keep\\data.txt", FILE_ATTRIBUTE_READONLY);
+    e2e::MakeFolder(outer + "\\b");
+    e2e::MakeFile(outer + "\\b\\sibling.txt", FILE_ATTRIBUTE_SYSTEM);
+    MakeMarkedTree(target);
+    std::wstring wideTarget = e2e::Wide(target);
+    std::wstring oddFolder = wideTarget + L"\\" + kOutToKeep;
+    std::wstring oddFile = wideTarget + L"\\" + kOutToSibling;
+    ASSERT_TRUE(CreateDirectoryW(oddFolder.c_str(), nullptr));
+    HANDLE file = CreateFileW((oddFolder + L"\\inner.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    file = CreateFileW(oddFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    std::map<std::string, std::string> outsideBefore = Snapshot(outer + "\\keep");
+    std::string siblingBefore = e2e::ContentOf(outer + "\\b\\sibling.txt");
+    DWORD siblingAttributes = GetFileAttributesA((outer + "\\b\\sibling.txt").c_str());
+
+    e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + target);
+
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_EQ(Snapshot(outer + "\\keep"), outsideBefore);
+    EXPECT_EQ(e2e::ContentOf(outer + "\\b\\sibling.txt"), siblingBefore);
+    EXPECT_EQ(GetFileAttributesA((outer + "\\b\\sibling.txt").c_str()), siblingAttributes);
+    EXPECT_EQ(WideNames(wideTarget), (std::set<std::wstring>{kOutToKeep, kOutToSibling}))
+        << "the odd entries and nothing else stay in the tree";
+    EXPECT_EQ(WideNames(oddFolder), std::set<std::wstring>{L"inner.txt"});
+    // The odd names cannot be reached through the ANSI calls that clean up.
+    DeleteFileW((oddFolder + L"\\inner.txt").c_str());
+    RemoveDirectoryW(oddFolder.c_str());
+    SetFileAttributesW(oddFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(oddFile.c_str());
+}
+
+// ソ and 表 end in the byte 0x5C, which is no separator in code page 932.
+TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
+    E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");
+    const std::string so = "\x83\x5C";
+    const std::string table = "\x95\x5C";
+    e2e::ScratchFolder folder("932");
+    std::string tree = folder / (so + table);
+    std::string sentinel = folder / (so + table + "2");
+    for (const std::string& root : {tree, sentinel}) {
+        e2e::MakeFolder(root);
+        e2e::MakeFile(root + "\\" + table + ".txt", FILE_ATTRIBUTE_READONLY);
+        e2e::MakeFolder(root + "\\" + so, FILE_ATTRIBUTE_HIDDEN);
+        e2e::MakeFolder(root + "\\" + so + "\\" + so + so, FILE_ATTRIBUTE_SYSTEM);
+        e2e::MakeFile(root + "\\" + so + "\\" + so + so + "\\" + table, kMarked);
+    }
+    std::map<std::string, std::string> sentinelBefore = Snapshot(sentinel);
+    e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + tree);
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_FALSE(e2e::Exists(tree)) << e2e::ListOf(tree).size() << " entries left";
+    EXPECT_EQ(Snapshot(sentinel), sentinelBefore);
 }
 
 }  // namespace

@@ -26,11 +26,13 @@ ULONGLONG Milliseconds(const FILETIME& time) {
 
 std::string ProgramPath() { return OwnFolder() + "\\uninstall.exe"; }
 
-Started Start(const std::string& commandLine) {
+Started Start(const std::string& commandLine, const char* desktop) {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
+    std::string desktopName = desktop ? desktop : "";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.lpDesktop = desktop ? &desktopName[0] : nullptr;
     Started started = {};
     std::string program = ProgramPath();
     // The program is named apart, so the command line can hold anything.
@@ -100,6 +102,26 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string ContentOf(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<cannot be read>";
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
+    CloseHandle(file);
+    return content;
+}
+
+std::wstring Wide(const std::string& path) {
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
 namespace {
 
 void List(const std::string& folder, const std::string& prefix, Listing& listing) {
@@ -153,10 +175,10 @@ std::string EntryPath(const std::string& name) { return std::string(kUninstallLi
 
 }  // namespace
 
-void InstallEntry(const std::string& name, DWORD type, const std::string& data) {
+void InstallEntry(const std::string& name, DWORD type, const std::string& data, REGSAM view) {
     HKEY key = nullptr;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
     ASSERT_EQ(status, ERROR_SUCCESS) << name;
     if (type != 0) {
         status = RegSetValueExA(key, "PathToSCR", 0, type, reinterpret_cast<const BYTE*>(data.data()),
@@ -166,18 +188,18 @@ void InstallEntry(const std::string& name, DWORD type, const std::string& data) 
     RegCloseKey(key);
 }
 
-bool EntryExists(const std::string& name) {
+bool EntryExists(const std::string& name, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
     return true;
 }
 
-void DeleteEntry(const std::string& name) {
+void DeleteEntry(const std::string& name, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         return;
     }
     char child[256];
@@ -186,9 +208,23 @@ void DeleteEntry(const std::string& name) {
         children.push_back(child);
     }
     RegCloseKey(key);
-    for (const std::string& each : children) DeleteEntry(name + "\\" + each);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str());
+    for (const std::string& each : children) DeleteEntry(name + "\\" + each, view);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), view, 0);
 }
+
+bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool Promised(const char* variable) {
+    char value[8] = "";
+    return GetEnvironmentVariableA(variable, value, sizeof value) > 0;
+}
+
+NativeFileSystem::NativeFileSystem() { EXPECT_TRUE(Wow64DisableWow64FsRedirection(&saved_)); }
+
+NativeFileSystem::~NativeFileSystem() { Wow64RevertWow64FsRedirection(saved_); }
 
 int EntryCount() {
     HKEY list = nullptr;

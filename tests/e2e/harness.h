@@ -26,8 +26,9 @@ struct Finished {
     ULONGLONG lifetimeMs;  // from the process's creation to its exit
 };
 
-// Starts uninstall.exe with commandLine passed exactly as given.
-Started Start(const std::string& commandLine);
+// Starts uninstall.exe with commandLine passed exactly as given, on the
+// desktop named "station\\desktop" when one is given.
+Started Start(const std::string& commandLine, const char* desktop = nullptr);
 bool IsRunning(const Started& started);
 Finished Finish(Started& started, DWORD timeoutMs = 30000);
 Finished Run(const std::string& commandLine);
@@ -49,6 +50,9 @@ private:
 void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 void MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 bool Exists(const std::string& path);
+std::string ContentOf(const std::string& path);
+// The wide form of an ANSI path, for names the ANSI calls cannot make.
+std::wstring Wide(const std::string& path);
 // Relative path -> attributes of everything below folder; links are listed
 // but not entered.
 typedef std::map<std::string, DWORD> Listing;
@@ -58,12 +62,42 @@ void RemoveTree(const std::string& path);
 
 // Uninstall entries under HKEY_LOCAL_MACHINE, named as uninstall.exe names
 // them. InstallEntry stores data as the value PathToSCR, with the given type;
-// type 0 makes an entry without it.
+// type 0 makes an entry without it. view is 0 for this program's own view
+// of the registry, or KEY_WOW64_64KEY for the 64-bit one on 64-bit Windows.
 const char kUninstallList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-void InstallEntry(const std::string& name, DWORD type, const std::string& data);
-bool EntryExists(const std::string& name);
-void DeleteEntry(const std::string& name);  // and any subkeys it has
+void InstallEntry(const std::string& name, DWORD type, const std::string& data, REGSAM view = 0);
+bool EntryExists(const std::string& name, REGSAM view = 0);
+void DeleteEntry(const std::string& name, REGSAM view = 0);  // and any subkeys it has
 int EntryCount();
+
+// 64-bit Windows, where this 32-bit program runs under WOW64.
+bool RunsUnderWow64();
+
+// Skips the running test when condition does not hold here, unless the
+// environment variable promise is set: a run that was promised a 64-bit
+// prefix or a code page fails instead of skipping.
+#define E2E_REQUIRE(condition, promise, what)                                      \
+    do {                                                                           \
+        if (!(condition)) {                                                        \
+            if (e2e::Promised(promise)) FAIL() << "promised by " << promise << ": " << what; \
+            GTEST_SKIP() << "not here: " << what;                                  \
+        }                                                                          \
+    } while (0)
+
+bool Promised(const char* variable);
+
+// File-system redirection off for as long as it lives, so that System32
+// names the native folder and not SysWOW64.
+class NativeFileSystem {
+public:
+    NativeFileSystem();
+    ~NativeFileSystem();
+    NativeFileSystem(const NativeFileSystem&) = delete;
+    NativeFileSystem& operator=(const NativeFileSystem&) = delete;
+
+private:
+    PVOID saved_ = nullptr;
+};
 
 }  // namespace e2e
 

@@ -8,6 +8,7 @@ namespace {
 
 const char kCaption[] = "Uninstall";
 const int kIconSize = 32;
+const COLORREF kKnownBackground = RGB(255, 0, 255);
 const DWORD kWatchLimitMs = 30000;
 
 struct BoxWindows {
@@ -79,6 +80,7 @@ std::vector<COLORREF> Pixels(HDC source, int x, int y) {
     return pixels;
 }
 
+// The icon drawn by this program onto background; empty when it cannot be.
 std::vector<COLORREF> Drawn(HICON icon, COLORREF background) {
     HDC screen = GetDC(nullptr);
     HDC canvas = CreateCompatibleDC(screen);
@@ -88,8 +90,8 @@ std::vector<COLORREF> Drawn(HICON icon, COLORREF background) {
     HBRUSH brush = CreateSolidBrush(background);
     FillRect(canvas, &all, brush);
     DeleteObject(brush);
-    DrawIconEx(canvas, 0, 0, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-    std::vector<COLORREF> pixels = Pixels(canvas, 0, 0);
+    bool drawn = icon && DrawIconEx(canvas, 0, 0, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels = drawn ? Pixels(canvas, 0, 0) : std::vector<COLORREF>();
     SelectObject(canvas, old);
     DeleteObject(bits);
     DeleteDC(canvas);
@@ -97,22 +99,38 @@ std::vector<COLORREF> Drawn(HICON icon, COLORREF background) {
     return pixels;
 }
 
-// A handle to the icon of another process's box cannot be compared with
-// LoadIcon's, so the icon is told by its pixels: the box's icon area is
-// compared with each system icon drawn on the same background.
+// The box's own icon (STM_GETICON), drawn here onto a known background, so
+// that nothing on screen around or over the box counts. Where another
+// process's icon cannot be drawn here (Wine keeps icon images per process),
+// the box's icon area on screen is read instead, its first pixel taken as
+// the background.
+std::vector<COLORREF> ShownIcon(HWND iconWindow, COLORREF* background) {
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutA(iconWindow, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+    *background = kKnownBackground;
+    std::vector<COLORREF> pixels = Drawn(reinterpret_cast<HICON>(icon), *background);
+    if (!pixels.empty()) return pixels;
+    RECT area;
+    GetWindowRect(iconWindow, &area);
+    HDC screen = GetDC(nullptr);
+    pixels = Pixels(screen, area.left, area.top);
+    ReleaseDC(nullptr, screen);
+    *background = pixels[0];
+    return pixels;
+}
+
+// The icon is told by its pixels, compared with each system icon drawn the
+// same way: a handle from another process says nothing here.
 std::string IconOf(HWND iconWindow) {
     struct Candidate {
         LPCSTR id;
         const char* name;
     } const candidates[] = {{IDI_ASTERISK, "information"}, {IDI_HAND, "error"},
                             {IDI_EXCLAMATION, "warning"}, {IDI_QUESTION, "question"}};
-    RECT area;
-    GetWindowRect(iconWindow, &area);
-    HDC screen = GetDC(nullptr);
-    std::vector<COLORREF> shown = Pixels(screen, area.left, area.top);
-    ReleaseDC(nullptr, screen);
+    COLORREF background = 0;
+    std::vector<COLORREF> shown = ShownIcon(iconWindow, &background);
     for (const Candidate& candidate : candidates) {
-        std::vector<COLORREF> drawn = Drawn(LoadIconA(nullptr, candidate.id), shown[0]);
+        std::vector<COLORREF> drawn = Drawn(LoadIconA(nullptr, candidate.id), background);
         int differing = 0;
         for (std::size_t i = 0; i < shown.size(); ++i) differing += shown[i] != drawn[i];
         if (differing == 0) return candidate.name;

@@ -1,5 +1,6 @@
 // The resources of uninstall.exe as Windows reads them: the version record,
-// the one icon and the manifest's execution level.
+// the one icon and the manifest: its execution level, the Windows versions,
+// DPI awareness and visual styles it declares, and that Windows accepts it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -69,6 +70,13 @@ protected:
         return LockResource(LoadResource(module, found));
     }
 
+    std::string Manifest() {
+        DWORD size = 0;
+        auto manifest = static_cast<const char*>(Resource(RT_MANIFEST, MAKEINTRESOURCEA(1), &size));
+        EXPECT_NE(manifest, nullptr);
+        return manifest ? std::string(manifest, size) : std::string();
+    }
+
     HMODULE module = nullptr;
 };
 
@@ -118,11 +126,47 @@ TEST_F(Resources, OneIconGroupWithOne32By32ImageOf256Colours) {
 }
 
 TEST_F(Resources, ManifestAsksForAdministratorRights) {
-    DWORD size = 0;
-    auto manifest = static_cast<const char*>(Resource(RT_MANIFEST, MAKEINTRESOURCEA(1), &size));
-    ASSERT_NE(manifest, nullptr);
-    std::string text(manifest, size);
+    std::string text = Manifest();
     EXPECT_NE(text.find("level=\"requireAdministrator\""), std::string::npos) << text;
+}
+
+TEST_F(Resources, ManifestDeclaresTodaysWindowsDpiAwarenessAndVisualStyles) {
+    std::string text = Manifest();
+    const char* const declared[] = {
+        "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+        "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>",
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+    };
+    for (const char* part : declared) EXPECT_NE(text.find(part), std::string::npos) << part;
+    // Windows XP's parser takes no namespace prefixes.
+    EXPECT_EQ(text.find("xmlns:"), std::string::npos);
+}
+
+// Windows builds an activation context from the manifest, as it does when
+// the program starts, and Common Controls 6.0 is part of it.
+TEST_F(Resources, ManifestMakesAnActivationContextWithCommonControls6) {
+    std::string program = e2e::ProgramPath();
+    ACTCTXA request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = program.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the manifest was refused: " << GetLastError();
+    ULONG_PTR cookie = 0;
+    ASSERT_TRUE(ActivateActCtx(context, &cookie));
+    ACTCTX_SECTION_KEYED_DATA found = {};
+    found.cbSize = sizeof found;
+    EXPECT_TRUE(FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, "comctl32.dll",
+                                         &found))
+        << "Common Controls 6.0 is not in the context: " << GetLastError();
+    DeactivateActCtx(0, cookie);
+    ReleaseActCtx(context);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // RMSCR on real registry entries and files, with its message box watched on
-// the display: the text, the icon, and what holds while the box is open.
+// the display: the text, the icon, and what holds while the box is open. On
+// 64-bit Windows also entries and files where WOW64 hides them, in code page
+// 932 a name whose second byte is 0x5C, and a run where nobody could see a
+// box.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -123,6 +126,168 @@ TEST_F(ScreenSaver, NameThatPicksNoSingleEntryChangesNothing) {
         EXPECT_TRUE(e2e::EntryExists(name + "\\Inner"));
         EXPECT_EQ(e2e::EntryCount(), entries);
     }
+}
+
+// Unexpanded, the value names no file and the saver would count as removed
+// while it stays.
+TEST_F(ScreenSaver, ExpandableValueIsExpanded) {
+    ASSERT_TRUE(SetEnvironmentVariableA("UNINSTALL_E2E_SAVER_FOLDER", folder.Path().c_str()));
+    e2e::DeleteEntry(name);
+    e2e::InstallEntry(name, REG_EXPAND_SZ, std::string("%UNINSTALL_E2E_SAVER_FOLDER%\\E2E Saver.scr") + '\0');
+    e2e::BoxSeen seen = Uninstall(name);
+    SetEnvironmentVariableA("UNINSTALL_E2E_SAVER_FOLDER", nullptr);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_FALSE(e2e::Exists(saver));
+    EXPECT_FALSE(e2e::EntryExists(name));
+}
+
+// ---- 64-bit Windows -------------------------------------------------------
+
+// A saver in the system folder, as a 32-bit program sees it (SysWOW64) or,
+// with redirection off, in the native System32.
+class Wow64ScreenSaver : public ScreenSaver {
+protected:
+    void SetUp() override {
+        E2E_REQUIRE(e2e::RunsUnderWow64(), "UNINSTALL_E2E_EXPECT_WOW64", "64-bit Windows");
+        ScreenSaver::SetUp();
+        e2e::DeleteEntry(name);
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, MAX_PATH);
+        systemSaver = std::string(system) + "\\uninstall-e2e-" + std::to_string(GetCurrentProcessId()) + ".scr";
+    }
+    void TearDown() override {
+        if (systemSaver.empty()) return;  // skipped
+        ScreenSaver::TearDown();
+        e2e::DeleteEntry(name, KEY_WOW64_64KEY);
+        DeleteFileA(systemSaver.c_str());
+        e2e::NativeFileSystem native;
+        DeleteFileA(systemSaver.c_str());
+    }
+
+    bool NativeExists() {
+        e2e::NativeFileSystem native;
+        return e2e::Exists(systemSaver);
+    }
+
+    void MakeNative() {
+        e2e::NativeFileSystem native;
+        e2e::MakeFile(systemSaver);
+    }
+
+    std::string systemSaver;
+};
+
+// A 32-bit installer that put its saver into the native System32: before,
+// the box said "removed" while the file stayed.
+TEST_F(Wow64ScreenSaver, EntryOf32BitViewWithItsFileInTheNativeSystemFolder) {
+    MakeNative();
+    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0');
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_EQ(seen.icon, "information");
+    EXPECT_FALSE(NativeExists());
+    EXPECT_FALSE(e2e::EntryExists(name));
+}
+
+TEST_F(Wow64ScreenSaver, NativeFileHeldOpenKeepsTheEntryAndShowsTheError) {
+    MakeNative();
+    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0');
+    HANDLE held = INVALID_HANDLE_VALUE;
+    {
+        e2e::NativeFileSystem native;
+        held = CreateFileA(systemSaver.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    e2e::BoxSeen seen = Uninstall(name);
+    CloseHandle(held);
+    EXPECT_EQ(seen.icon, "error");
+    EXPECT_TRUE(NativeExists());
+    EXPECT_TRUE(e2e::EntryExists(name));
+}
+
+// A 64-bit installer's entry: before, nothing happened at all. Its file is
+// native; a 32-bit saver of the same name in SysWOW64 is not its file.
+TEST_F(Wow64ScreenSaver, EntryOf64BitViewWithItsNativeFile) {
+    MakeNative();
+    e2e::MakeFile(systemSaver);
+    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0', KEY_WOW64_64KEY);
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_FALSE(NativeExists());
+    EXPECT_TRUE(e2e::Exists(systemSaver)) << "the 32-bit twin was removed";
+    EXPECT_FALSE(e2e::EntryExists(name, KEY_WOW64_64KEY));
+}
+
+TEST_F(Wow64ScreenSaver, ExpandableValueOf64BitViewNamesTheNativeSystemFolder) {
+    MakeNative();
+    std::string leaf = systemSaver.substr(systemSaver.rfind('\\'));
+    e2e::InstallEntry(name, REG_EXPAND_SZ, "%SystemRoot%\\System32" + leaf + '\0', KEY_WOW64_64KEY);
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_FALSE(NativeExists());
+    EXPECT_FALSE(e2e::EntryExists(name, KEY_WOW64_64KEY));
+}
+
+// ---- code page 932 ----------------------------------------------------------
+
+// ソフト: its first character is 0x83 0x5C, whose second byte is a
+// backslash when read byte by byte.
+const char kSoftware[] = "\x83\x5C\x83\x74\x83\x67";
+
+TEST(CodePage932, RemovesTheSaverOfANameWhoseSecondByteIsABackslash) {
+    E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");
+    e2e::ScratchFolder folder("932");
+    std::string name = std::string(kSoftware) + " " + std::to_string(GetCurrentProcessId());
+    std::string saver = folder / (std::string(kSoftware) + ".scr");
+    e2e::MakeFile(saver);
+    e2e::InstallEntry(name, REG_SZ, saver + '\0');
+    e2e::Started started = e2e::Start("uninstall.exe RMSCR " + name);
+    e2e::BoxSeen seen = e2e::WatchBoxes(started, [] { return true; });
+    e2e::Finished finished = e2e::Finish(started);
+    e2e::DeleteEntry(name);
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_EQ(seen.boxes, 1);
+    EXPECT_EQ(seen.text, "The " + name + " screen saver has been removed");
+    EXPECT_FALSE(e2e::Exists(saver));
+}
+
+// ---- nobody to see the box --------------------------------------------------
+
+// A window station of its own, not the visible one: as a service in session
+// 0 has. A box there would wait for ever.
+TEST(Unattended, RunWhereNobodyCanSeeABoxRemovesTheSaverAndEnds) {
+    std::string station = "uninstall-e2e-" + std::to_string(GetCurrentProcessId());
+    HWINSTA hidden = CreateWindowStationA(station.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_NE(hidden, nullptr) << GetLastError();
+    USEROBJECTFLAGS flags = {};
+    GetUserObjectInformationA(hidden, UOI_FLAGS, &flags, sizeof flags, nullptr);
+    if (flags.dwFlags & WSF_VISIBLE) {
+        CloseWindowStation(hidden);
+        GTEST_SKIP() << "this system shows a new window station as visible";
+    }
+    HWINSTA own = GetProcessWindowStation();
+    ASSERT_TRUE(SetProcessWindowStation(hidden));
+    HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    SetProcessWindowStation(own);
+    ASSERT_NE(desktop, nullptr) << GetLastError();
+
+    e2e::ScratchFolder folder("unattended");
+    std::string name = "E2E Unattended " + std::to_string(GetCurrentProcessId());
+    std::string saver = folder / "unattended.scr";
+    e2e::MakeFile(saver);
+    e2e::InstallEntry(name, REG_SZ, saver + '\0');
+    e2e::Started started = e2e::Start("uninstall.exe RMSCR " + name, (station + "\\Default").c_str());
+    e2e::Finished finished = e2e::Finish(started, 20000);
+    bool entryLeft = e2e::EntryExists(name);
+    e2e::DeleteEntry(name);
+    CloseDesktop(desktop);
+    CloseWindowStation(hidden);
+    EXPECT_FALSE(finished.timedOut) << "waited for a box nobody can see";
+    EXPECT_EQ(finished.exitCode, 0u);
+    EXPECT_FALSE(e2e::Exists(saver));
+    EXPECT_FALSE(entryLeft);
+    EXPECT_EQ(e2e::BoxesOpen(), 0);
 }
 
 }  // namespace
