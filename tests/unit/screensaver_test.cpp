@@ -269,28 +269,34 @@ protected:
     }
 };
 
-// Each file call that must reach the native folder runs alone with
-// redirection off.
-std::vector<std::string> Native(const std::string& call) {
-    return {"Wow64DisableWow64FsRedirection", call, "Wow64RevertWow64FsRedirection"};
+const std::string kOpenForReading = ", 0x80000000, 0x1, 3, 0x80";
+
+// The calls that delete path and check it: as seen, or in the native file
+// system, where each call runs alone with redirection off.
+std::vector<std::string> Removal(const std::string& path, bool native) {
+    std::vector<std::string> calls = {Call("DeleteFileA", path), Call("CreateFileA", path + kOpenForReading)};
+    if (!native) return calls;
+    const char* const off = "Wow64DisableWow64FsRedirection";
+    const char* const on = "Wow64RevertWow64FsRedirection";
+    return {off, calls[0], on, off, calls[1], on};
+}
+
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> joined;
+    for (const std::vector<std::string>& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
 }
 
 TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
     fake::AddFile(kSaver32);
     fake::SetString(kEntry, "PathToSCR", kSaver);
     RemoveScreenSaver("My Saver", kWestern);
-    std::vector<std::string> expected = {Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                                         Call("RegQueryValueExA", "PathToSCR, 260"), Call("DeleteFileA", kSaver),
-                                         Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80")};
-    for (const std::string& call : Native(Call("DeleteFileA", kSaver))) expected.push_back(call);
-    for (const std::string& call : Native(Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"))) {
-        expected.push_back(call);
-    }
-    for (const std::string& call : {Call("RegDeleteKeyA", "HKLM, " + kEntry),
-                                    Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), std::string("RegCloseKey")}) {
-        expected.push_back(call);
-    }
-    EXPECT_EQ(fake::Calls(), expected);
+    EXPECT_EQ(fake::Calls(),
+              Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                       Call("RegQueryValueExA", "PathToSCR, 260")},
+                      Removal(kSaver, false), Removal(kSaver, true),
+                      {Call("RegDeleteKeyA", "HKLM, " + kEntry), Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"),
+                       "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver32));
     EXPECT_FALSE(fake::KeyExists(kEntry));
     ExpectRemovedAndSaid();
@@ -339,18 +345,13 @@ TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) 
     fake::AddFile(kSaver32);  // a 32-bit saver of the same name stays
     fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
     RemoveScreenSaver("My Saver", kWestern);
-    std::vector<std::string> expected = {Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                                         Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
-                                         Call("RegQueryValueExA", "PathToSCR, 260")};
-    for (const std::string& call : Native(Call("DeleteFileA", kSaver))) expected.push_back(call);
-    for (const std::string& call : Native(Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"))) {
-        expected.push_back(call);
-    }
-    for (const std::string& call : {Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
-                                    Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), std::string("RegCloseKey")}) {
-        expected.push_back(call);
-    }
-    EXPECT_EQ(fake::Calls(), expected);
+    EXPECT_EQ(fake::Calls(),
+              Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                       Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
+                       Call("RegQueryValueExA", "PathToSCR, 260")},
+                      Removal(kSaver, true),
+                      {Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
+                       Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::Exists(kSaver32));
     EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
