@@ -30,14 +30,11 @@ platform::Handle FromHandle(HANDLE handle) { return reinterpret_cast<platform::H
 HKEY ToKey(platform::RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 
 // A call that not every Windows this program loads on has; null if missing.
-FARPROC Lookup(const char* module, const char* name) {
-    HMODULE loaded = ::GetModuleHandleA(module);
-    return loaded ? ::GetProcAddress(loaded, name) : nullptr;
-}
-
 template <typename Function>
 Function LookupAs(const char* module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(Lookup(module, name)));
+    HMODULE loaded = ::GetModuleHandleA(module);
+    FARPROC found = loaded ? ::GetProcAddress(loaded, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
 const char kKernel32[] = "kernel32.dll";

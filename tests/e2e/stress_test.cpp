@@ -32,12 +32,7 @@ const int kMarkCount = sizeof kMarks / sizeof kMarks[0];
 
 // Long paths are made through the wide calls, which take "\\?\" paths of
 // any length; the program under test only ever sees them through ANSI.
-std::wstring Long(const std::string& path) {
-    std::wstring wide(path.size(), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), &wide[0],
-                        static_cast<int>(wide.size()));
-    return L"\\\\?\\" + wide;
-}
+std::wstring Long(const std::string& path) { return L"\\\\?\\" + e2e::Wide(path); }
 
 struct Tree {
     std::vector<std::string> folders;  // the root first, parents before children

@@ -20,6 +20,16 @@ inline platform::LeadBytes DoubleByteCodePage() {
     return table;
 }
 
+// The double-byte code page in force: the fake reads paths with it too.
+inline platform::LeadBytes UseDoubleByteCodePage() {
+    platform::LeadBytes table = DoubleByteCodePage();
+    for (int byte = 0; byte < 256; ++byte) {
+        auto lead = static_cast<unsigned char>(byte);
+        if (table.isLead[lead]) fake::SetLeadByteRange(lead, lead);
+    }
+    return table;
+}
+
 class FakeWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override { fake::Reset(); }

@@ -224,15 +224,14 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
 }
 
 TEST_F(FolderTreeTest, DoubleByteNamesWhoseSecondByteIsABackslashGoLikeAnyOther) {
-    fake::SetLeadByteRange(0x81, 0x9F);
-    fake::SetLeadByteRange(0xE0, 0xFC);
+    const platform::LeadBytes japanese = UseDoubleByteCodePage();
     const std::string so = "\x83\x5C";     // ソ
     const std::string table = "\x95\x5C";  // 表
     fake::AddFile("C:\\S\\" + table + ".txt", fake::kReadOnly);
     fake::AddFile("C:\\S\\" + so + "\\" + so + so + "\\" + table, kMarked);
     fake::AddFolder("C:\\S\\" + so + "\\" + table, fake::kHidden);
     fake::AddFile("C:\\Keep\\" + so + ".txt", kMarked);
-    RemoveExistingFolder("C:\\S", DoubleByteCodePage());
+    RemoveExistingFolder("C:\\S", japanese);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Keep", "C:\\Keep\\" + so + ".txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Keep\\" + so + ".txt"), kMarked);
 }
