@@ -54,6 +54,8 @@ void RunCommand(const char* commandText, const platform::LeadBytes& leadBytes) {
 int RunProcess() {
     platform::LeadBytes leadBytes;
     platform::GetAnsiLeadBytes(&leadBytes);
-    RunCommand(CommandTextOf(platform::GetCommandLineA(), leadBytes), leadBytes);
+    const char* line = platform::GetCommandLineA();
+    // A look-alike copy would act on another file, folder or entry.
+    if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line, leadBytes), leadBytes);
     return platform::kExitCode;
 }

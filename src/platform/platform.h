@@ -15,6 +15,7 @@ namespace platform {
 typedef std::uintptr_t Handle;       // an open file or an open search
 typedef std::uintptr_t RegistryKey;  // an open key, or a predefined root key
 typedef std::uintptr_t RedirectionState;  // what turning redirection off saved
+typedef char16_t WideChar;                // a UTF-16 code unit, as Windows keeps text
 
 const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
 const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
@@ -95,9 +96,16 @@ int GetProcessWindowStationFlags(std::uint32_t* flags);
 // Always without an owner window; returns once the user has closed the box.
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type);
 
-// Start-up: the whole command line and the lead bytes of the ANSI code page.
+// Start-up: the whole command line, as the ANSI calls see it and as Windows
+// keeps it, and the lead bytes of the ANSI code page.
 const char* GetCommandLineA();
+const WideChar* GetCommandLineW();
 void GetAnsiLeadBytes(LeadBytes* table);
+
+// WideCharToMultiByte into the ANSI code page with no best fit and no
+// default character: the bytes stored (or needed, when size is 0), 0 on
+// failure. *lossy is set when a character has no exact form there.
+int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy);
 
 // Heap blocks for strings; AllocateBlock yields null when the heap is spent.
 void* AllocateBlock(std::size_t bytes);

@@ -28,6 +28,7 @@ namespace {
 HANDLE ToHandle(platform::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 platform::Handle FromHandle(HANDLE handle) { return reinterpret_cast<platform::Handle>(handle); }
 HKEY ToKey(platform::RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+const WCHAR* ToWide(const platform::WideChar* text) { return reinterpret_cast<const WCHAR*>(text); }
 
 // A call that not every Windows this program loads on has; null if missing.
 template <typename Function>
@@ -158,6 +159,20 @@ int GetProcessWindowStationFlags(std::uint32_t* flags) {
 }
 
 const char* GetCommandLineA() { return ::GetCommandLineA(); }
+
+const WideChar* GetCommandLineW() { return reinterpret_cast<const WideChar*>(::GetCommandLineW()); }
+
+// UTF-8 holds every character but unpaired surrogates, and the call refuses
+// a default character for it; every other ANSI code page takes both flags.
+int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy) {
+    UINT codePage = ::GetACP();
+    BOOL usedDefault = FALSE;
+    bool utf8 = codePage == CP_UTF8;
+    int stored = ::WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                       ToWide(wide), length, ansi, size, nullptr, utf8 ? nullptr : &usedDefault);
+    *lossy = usedDefault ? 1 : 0;
+    return stored;
+}
 
 void GetAnsiLeadBytes(LeadBytes* table) {
     for (unsigned char& lead : table->isLead) lead = 0;

@@ -14,16 +14,6 @@ bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Every string here is about to become a path, a pattern, a key path or a
-// message, and no caller could act soundly on a null in its place. So when
-// the heap is spent the process ends at once, with its usual exit code,
-// before any further call is made.
-char* AllocateText(std::size_t bytes) {
-    char* block = static_cast<char*>(platform::AllocateBlock(bytes));
-    if (block == nullptr) platform::EndProcess();
-    return block;
-}
-
 bool MatchesAt(const char* text, int position, const char* pattern, int patternLength) {
     for (int j = 0; j < patternLength; ++j) {
         if (FoldCase(text[position + j]) != FoldCase(pattern[j])) return false;
@@ -32,6 +22,15 @@ bool MatchesAt(const char* text, int position, const char* pattern, int patternL
 }
 
 }  // namespace
+
+// Every text is about to become a path, a pattern, a key path or a message,
+// and no caller could act soundly on a null in its place. So when the heap is
+// spent the process ends at once, with its usual exit code.
+char* AllocateText(std::size_t bytes) {
+    char* block = static_cast<char*>(platform::AllocateBlock(bytes));
+    if (block == nullptr) platform::EndProcess();
+    return block;
+}
 
 int FindNoCase(int start, const char* text, const char* pattern) {
     if (text == nullptr || pattern == nullptr || start < 0) return -1;

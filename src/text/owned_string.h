@@ -3,8 +3,14 @@
 #ifndef UNINSTALL_TEXT_OWNED_STRING_H
 #define UNINSTALL_TEXT_OWNED_STRING_H
 
+#include <cstddef>
+
 // A heap block holding a NUL-terminated string of ANSI bytes, or null.
 typedef char* OwnedString;
+
+// A block of bytes for a text, never null: when the heap is spent the
+// process ends at once, before any further call.
+char* AllocateText(std::size_t bytes);
 
 // Index of the first occurrence of pattern in text at or after start,
 // ignoring the case of a-z only; -1 if there is none.

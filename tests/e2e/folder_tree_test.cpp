@@ -209,6 +209,21 @@ TEST(FolderTreeNames, NamesThatReadAsPathsOutOfTheTreeStayAndAllOutsideSurvives)
     DeleteFileW(oddFile.c_str());
 }
 
+// Started by the wide call, the ANSI command line is a best-fit copy: U+015C
+// becomes 'S', and the copy names another product's folder.
+TEST(FolderTreeNames, LookAlikeOfTheFolderNamedSurvives) {
+    e2e::ScratchFolder folder("bestfit");
+    std::string namesake = folder / "Saver";
+    e2e::MakeFolder(namesake);
+    e2e::MakeFile(namesake + "\\keep.txt");
+    std::wstring named = e2e::Wide(folder.Path()) + L"\\\u015Caver";
+    ASSERT_TRUE(CreateDirectoryW(named.c_str(), nullptr));
+    e2e::Finished finished = e2e::RunWide(L"uninstall.exe RMDIR " + named);
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_TRUE(e2e::Exists(namesake + "\\keep.txt"));
+    EXPECT_TRUE(RemoveDirectoryW(named.c_str())) << "the folder named was removed through its copy";
+}
+
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.
 TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
     E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");

@@ -71,6 +71,18 @@ Finished Run(const std::string& commandLine) {
     return Finish(started);
 }
 
+Finished RunWide(const std::wstring& commandLine) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    Started started = {};
+    BOOL ok = CreateProcessW(Wide(ProgramPath()).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &started.process);
+    EXPECT_TRUE(ok) << "CreateProcessW failed: " << GetLastError();
+    return Finish(started);
+}
+
 ScratchFolder::ScratchFolder(const char* tag) {
     static int made = 0;
     char temp[MAX_PATH];

@@ -32,6 +32,9 @@ Started Start(const std::string& commandLine, const char* desktop = nullptr);
 bool IsRunning(const Started& started);
 Finished Finish(Started& started, DWORD timeoutMs = 30000);
 Finished Run(const std::string& commandLine);
+// Runs it with the wide call, as the list of installed software starts an
+// uninstall string: the ANSI command line it sees is then Windows' copy.
+Finished RunWide(const std::wstring& commandLine);
 
 // A new empty folder, removed with everything in it when the test ends.
 class ScratchFolder {

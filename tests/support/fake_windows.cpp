@@ -52,6 +52,7 @@ struct State {
     // Exactly as long as the line and its terminator, so that AddressSanitizer
     // catches a read past the end.
     std::unique_ptr<char[]> commandLine;
+    std::u16string wideCommandLine;
     platform::LeadBytes leadBytes;
     int allocations;
     int failingAllocation;
@@ -107,6 +108,27 @@ std::string Upper(const std::string& text) {
 }
 
 bool HasWildcard(const std::string& part) { return part.find_first_of("*?") != std::string::npos; }
+
+// The code page: a byte is the UTF-16 unit of its value, a lead byte and the
+// byte after it the unit (lead << 8) | trail. Every other unit has no exact
+// form, as U+015C has none in code page 1252.
+std::u16string Decoded(const std::string& text) {
+    std::u16string wide;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        auto byte = static_cast<unsigned char>(text[at]);
+        bool pair = The().leadBytes.isLead[byte] && at + 1 < text.size();
+        wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
+    }
+    return wide;
+}
+
+bool Encoded(char16_t unit, std::string* bytes) {
+    auto high = static_cast<unsigned char>(unit >> 8);
+    auto low = static_cast<unsigned char>(unit);
+    if (high == 0 && !The().leadBytes.isLead[low]) return bytes->append(1, static_cast<char>(low)), true;
+    if (!The().leadBytes.isLead[high] || low == 0) return false;
+    return bytes->append({static_cast<char>(high), static_cast<char>(low)}), true;
+}
 
 // ---- paths ---------------------------------------------------------------
 
@@ -342,6 +364,7 @@ void Reset() {
     State& state = The();
     state.calls.clear();
     state.commandLine.reset();
+    state.wideCommandLine.clear();
     std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
     state.allocations = 0;
     state.failingAllocation = 0;
@@ -381,11 +404,14 @@ void SetCommandLine(const std::string& line) {
     std::memcpy(copy.get(), line.data(), line.size());
     copy[line.size()] = '\0';
     The().commandLine = std::move(copy);
+    The().wideCommandLine = Decoded(line);
 }
 
 void SetLeadByteRange(unsigned char first, unsigned char last) {
     for (int byte = first; byte <= last; ++byte) The().leadBytes.isLead[byte] = 1;
 }
+
+void SetWideCommandLine(const std::u16string& line) { The().wideCommandLine = line; }
 
 void FailAllocation(int number) { The().failingAllocation = The().allocations + number; }
 int AllocationsMade() { return The().allocations; }
@@ -799,6 +825,21 @@ int GetProcessWindowStationFlags(std::uint32_t* flags) {
 }
 
 const char* GetCommandLineA() { return The().commandLine ? The().commandLine.get() : ""; }
+
+const WideChar* GetCommandLineW() { return The().wideCommandLine.c_str(); }
+
+int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy) {
+    std::u16string text = length < 0 ? std::u16string(wide) + u'\0' : std::u16string(wide, wide + length);
+    std::string bytes;
+    *lossy = 0;
+    for (char16_t unit : text) {
+        if (!Encoded(unit, &bytes)) *lossy = 1, bytes += '?';
+    }
+    if (size == 0) return static_cast<int>(bytes.size());
+    if (bytes.size() > static_cast<std::size_t>(size)) return 0;
+    std::memcpy(ansi, bytes.data(), bytes.size());
+    return static_cast<int>(bytes.size());
+}
 
 void GetAnsiLeadBytes(LeadBytes* table) { *table = The().leadBytes; }
 

@@ -35,7 +35,12 @@ const std::vector<std::string>& Calls();
 std::vector<std::string> CallsTo(const std::string& function);
 
 // Start-up.
+// SetCommandLine gives both forms of the line; SetWideCommandLine then
+// makes the UTF-16 one differ, as when the ANSI line is a best-fit copy.
+// Units the code page lacks are those above 0xFF that are no lead byte
+// followed by a second byte, such as U+015C.
 void SetCommandLine(const std::string& line);
+void SetWideCommandLine(const std::u16string& line);
 void SetLeadByteRange(unsigned char first, unsigned char last);
 
 // Heap: the allocation with this number (1 for the next one) yields null.

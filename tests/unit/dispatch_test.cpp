@@ -99,6 +99,17 @@ TEST_F(DispatchTest, RemoveFileDeletesTheFileAndLeavesItsNeighbours) {
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Temp", "C:\\Temp\\y.tmp"));
 }
 
+// Windows forms the ANSI line by best fit: U+015C becomes 'S', and the line
+// would name another product's folder.
+TEST_F(DispatchTest, LookAlikeCopyOfTheCommandLineRunsNothing) {
+    fake::AddFile("C:\\bf\\Saver\\a.txt");
+    fake::SetCommandLine("u.exe RMDIR C:\\bf\\Saver");
+    fake::SetWideCommandLine(u"u.exe RMDIR C:\\bf\\\u015Caver");
+    EXPECT_EQ(RunProcess(), 0);
+    EXPECT_THAT(fake::Calls(), IsEmpty());
+    EXPECT_TRUE(fake::Exists("C:\\bf\\Saver\\a.txt"));
+}
+
 TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
     fake::AddFile("C:\\x.tmp");
     int hold = fake::HoldOpen("C:\\x.tmp", platform::kGenericRead, platform::kFileShareRead);
