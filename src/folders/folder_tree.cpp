@@ -5,6 +5,7 @@
 #include "folders/entry_name.h"
 #include "platform/platform.h"
 #include "text/owned_string.h"
+#include "text/path_forms.h"
 
 namespace {
 
@@ -109,6 +110,8 @@ int FolderIsEmpty(const char* folder) {
 }
 
 void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadBytes) {
+    // "C:" finds the drive's current folder, but "C:\*.*" searches its root.
+    if (IsBareDrive(folder)) return;
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
     // A link named here goes as a link; RemoveDirectoryA leaves a file link.

@@ -53,6 +53,7 @@ struct State {
     // catches a read past the end.
     std::unique_ptr<char[]> commandLine;
     std::u16string wideCommandLine;
+    std::map<char, std::string> currentFolders;  // by upper-case drive letter
     platform::LeadBytes leadBytes;
     int allocations;
     int failingAllocation;
@@ -210,28 +211,41 @@ void Redirect(Path& path) {
     path.parts[redirected.size() - 2] = redirected.back();
 }
 
+// A drive-relative path ("C:", "C:x") starts in the drive's current folder.
+std::string Absolute(const std::string& text) {
+    if (text.size() > 2 && IsSeparatorAt(text, 2, true)) return text;
+    auto current = The().currentFolders.find(Upper(text.substr(0, 1))[0]);
+    std::string folder = current == The().currentFolders.end() ? text.substr(0, 2) : current->second;
+    return folder + (text.size() > 2 || folder.size() == 2 ? "\\" : "") + text.substr(2);
+}
+
 // A path as a call reads it (forCall: at most kMaxPath - 1 characters,
-// normalized, redirected) or as a test makes an entry, as other programs
-// can: of any length and with any name.
-Path Parse(const std::string& text, bool forCall) {
+// normalized, redirected unless told otherwise) or as a test makes an entry,
+// as other programs can: of any length and with any name.
+Path Parse(const std::string& given, bool forCall, bool redirect = true) {
     Path path{false, "", {}, false};
-    if (forCall && text.size() >= static_cast<std::size_t>(platform::kMaxPath)) return path;
-    if (text.size() < 2) return path;
-    if (!std::isalpha(static_cast<unsigned char>(text[0])) || text[1] != ':') return path;
+    if (forCall && given.size() >= static_cast<std::size_t>(platform::kMaxPath)) return path;
+    // "\\?\" passes the rest on unparsed; parsing it is the harsher reading.
+    if (forCall && given.rfind("\\\\?\\", 0) == 0) return Parse(given.substr(4), true, redirect);
+    if (given.size() < 2) return path;
+    if (!std::isalpha(static_cast<unsigned char>(given[0])) || given[1] != ':') return path;
+    std::string text = forCall ? Absolute(given) : given;
     path.drive = Upper(text.substr(0, 2));
-    if (text.size() == 2) return path;  // "C:" is a relative path on the drive
-    if (!IsSeparatorAt(text, 2, forCall)) return path;
+    if (text.size() == 2 || !IsSeparatorAt(text, 2, forCall)) return path;
     std::vector<std::string> parts = Split(text.substr(3), forCall);
     path.trailingSeparator = parts.size() > 1 && parts.back().empty();
-    if (path.trailingSeparator || (parts.size() == 1 && parts[0].empty())) parts.pop_back();
+    if (forCall) {
+        // The calls read a run of separators as one.
+        parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+    } else if (path.trailingSeparator || (parts.size() == 1 && parts[0].empty())) {
+        parts.pop_back();
+    }
     for (const std::string& part : parts) {
         if (part.empty() || part.find_first_of("<>|\":") != std::string::npos) return path;
     }
     path.parts = parts;
-    if (forCall) {
-        Normalize(path.parts);
-        Redirect(path);
-    }
+    if (forCall) Normalize(path.parts);
+    if (forCall && redirect) Redirect(path);
     path.valid = true;
     return path;
 }
@@ -365,6 +379,7 @@ void Reset() {
     state.calls.clear();
     state.commandLine.reset();
     state.wideCommandLine.clear();
+    state.currentFolders.clear();
     std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
     state.allocations = 0;
     state.failingAllocation = 0;
@@ -412,6 +427,8 @@ void SetLeadByteRange(unsigned char first, unsigned char last) {
 }
 
 void SetWideCommandLine(const std::u16string& line) { The().wideCommandLine = line; }
+
+void SetCurrentFolder(const std::string& folder) { The().currentFolders[Upper(folder)[0]] = folder; }
 
 void FailAllocation(int number) { The().failingAllocation = The().allocations + number; }
 int AllocationsMade() { return The().allocations; }

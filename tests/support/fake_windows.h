@@ -68,6 +68,9 @@ std::vector<std::string> Entries();
 // path leads to no entry.
 std::string EntryAt(const std::string& path, bool followLast);
 
+// The current folder of its drive, for drive-relative paths ("C:", "C:x").
+void SetCurrentFolder(const std::string& folder);
+
 // Another process opens path with this access and sharing.
 int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share);
 void Release(int hold);

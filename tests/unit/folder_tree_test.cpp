@@ -113,7 +113,9 @@ TEST_F(FolderTreeTest, FileArgumentHasItsAttributesResetAndStays) {
 
 TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
     MakeSmallTree(fake::kReadOnly);
-    for (const char* argument : {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*"}) {
+    // "C:" finds the current folder, and would have emptied the drive's root.
+    fake::SetCurrentFolder("C:\\S\\D");
+    for (const char* argument : {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*", "C:"}) {
         RemoveExistingFolder(argument, kWestern);
     }
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\b.txt",
