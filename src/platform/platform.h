@@ -23,9 +23,13 @@ const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
 const int kExitCode = 0;  // every run ends with this code, whatever happened
 const int kMaxPath = 260; // an ANSI path: 259 characters and the terminator
 
+const std::uint32_t kFileAttributeReadOnly = 0x1;
 const std::uint32_t kFileAttributeDirectory = 0x10;
 const std::uint32_t kFileAttributeNormal = 0x80;
 const std::uint32_t kFileAttributeReparsePoint = 0x400;
+const std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+// CreateFileA opens a folder only with this flag.
+const std::uint32_t kFileFlagBackupSemantics = 0x02000000;
 
 const std::uint32_t kGenericRead = 0x80000000;
 const std::uint32_t kFileShareRead = 0x1;
@@ -37,6 +41,7 @@ const std::uint32_t kRegSz = 1;
 const std::uint32_t kRegExpandSz = 2;
 const long kErrorSuccess = 0;
 const long kErrorFileNotFound = 2;
+const long kErrorMoreData = 234;
 
 const std::uint32_t kMbOk = 0x0;
 const std::uint32_t kMbIconHand = 0x10;
@@ -62,15 +67,21 @@ Handle FindFirstFileA(const char* path, FindData* found);
 int FindNextFileA(Handle search, FindData* found);
 int FindClose(Handle search);
 int SetFileAttributesA(const char* path, std::uint32_t attributes);
+std::uint32_t GetFileAttributesA(const char* path);
 int RemoveDirectoryA(const char* path);
 // No security attributes and no template file are ever passed.
 Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags);
 int CloseHandle(Handle handle);
+// The length stored without the terminator, or the size needed; 0 on failure.
+std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer);
 
 long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key);
 long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type,
+                      unsigned char* data, std::uint32_t* size);
+// The value as Windows keeps it, in UTF-16.
+long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
                       unsigned char* data, std::uint32_t* size);
 long RegDeleteKeyA(RegistryKey root, const char* subKey);
 long RegCloseKey(RegistryKey key);

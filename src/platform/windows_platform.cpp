@@ -5,15 +5,20 @@
 
 static_assert(sizeof(platform::Handle) == sizeof(HANDLE), "handles fit");
 static_assert(sizeof(platform::RegistryKey) == sizeof(HKEY), "keys fit");
+static_assert(platform::kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY, "");
 static_assert(platform::kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "");
 static_assert(platform::kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL, "");
 static_assert(platform::kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT, "");
+static_assert(platform::kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
+static_assert(platform::kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
+static_assert(sizeof(platform::WideChar) == sizeof(WCHAR), "UTF-16 code units");
 static_assert(platform::kGenericRead == GENERIC_READ, "");
 static_assert(platform::kFileShareRead == FILE_SHARE_READ, "");
 static_assert(platform::kOpenExisting == OPEN_EXISTING, "");
 static_assert(platform::kKeyAllAccess == KEY_ALL_ACCESS, "");
 static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
 static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
+static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
 static_assert(platform::kWsfVisible == WSF_VISIBLE, "");
 static_assert(sizeof(platform::RedirectionState) == sizeof(PVOID), "saved states fit");
 static_assert(platform::kRegSz == REG_SZ && platform::kRegExpandSz == REG_EXPAND_SZ, "");
@@ -74,6 +79,8 @@ int SetFileAttributesA(const char* path, std::uint32_t attributes) {
     return ::SetFileAttributesA(path, attributes) ? 1 : 0;
 }
 
+std::uint32_t GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+
 int RemoveDirectoryA(const char* path) { return ::RemoveDirectoryA(path) ? 1 : 0; }
 
 Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
@@ -82,6 +89,10 @@ Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
 }
 
 int CloseHandle(Handle handle) { return ::CloseHandle(ToHandle(handle)) ? 1 : 0; }
+
+std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer) {
+    return ::GetFullPathNameA(path, size, buffer, nullptr);
+}
 
 long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key) {
@@ -96,6 +107,16 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
     DWORD valueType = 0;
     DWORD valueSize = *size;
     LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr, &valueType, data, &valueSize);
+    *type = valueType;
+    *size = valueSize;
+    return status;
+}
+
+long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
+                      unsigned char* data, std::uint32_t* size) {
+    DWORD valueType = 0;
+    DWORD valueSize = *size;
+    LONG status = ::RegQueryValueExW(ToKey(key), ToWide(valueName), nullptr, &valueType, data, &valueSize);
     *type = valueType;
     *size = valueSize;
     return status;

@@ -1,13 +1,57 @@
 #include "text/path_forms.h"
 
+#include <cstring>
+
+#include "text/characters.h"
+
 namespace {
 
+const char kQuote = '"';
 const char kColon = ':';
+const char kDevicePrefixes[][5] = {"\\\\?\\", "\\\\.\\"};
+const int kDevicePrefixLength = 4;
+
+int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 int IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 int StartsWithDrive(const char* path) { return IsDriveLetter(path[0]) && path[1] == kColon; }
 
+// Where the last character of text starts; text itself when it is empty.
+const char* LastCharacter(const char* text, const platform::LeadBytes& leadBytes) {
+    const char* last = text;
+    for (const char* at = text; *at != '\0'; at += CharacterLength(at, leadBytes)) last = at;
+    return last;
+}
+
+int IsCharacter(const char* at, char c, const platform::LeadBytes& leadBytes) {
+    return CharacterLength(at, leadBytes) == 1 && *at == c;
+}
+
 }  // namespace
 
 int IsBareDrive(const char* path) { return StartsWithDrive(path) && path[2] == '\0'; }
+
+int IsFullPath(const char* path) {
+    return (StartsWithDrive(path) && IsSeparator(path[2])) || (IsSeparator(path[0]) && IsSeparator(path[1]));
+}
+
+const char* AfterDevicePrefix(const char* path) {
+    for (const char* prefix : kDevicePrefixes) {
+        if (std::strncmp(path, prefix, kDevicePrefixLength) == 0) return path + kDevicePrefixLength;
+    }
+    return path;
+}
+
+int EndsInSeparator(const char* path, const platform::LeadBytes& leadBytes) {
+    const char* last = LastCharacter(path, leadBytes);
+    return CharacterLength(last, leadBytes) == 1 && IsSeparator(*last);
+}
+
+void Unquote(char* path, const platform::LeadBytes& leadBytes) {
+    const char* last = LastCharacter(path, leadBytes);
+    if (!IsCharacter(path, kQuote, leadBytes) || last == path || !IsCharacter(last, kQuote, leadBytes)) return;
+    std::size_t inside = static_cast<std::size_t>(last - path - 1);
+    std::memmove(path, path + 1, inside);
+    path[inside] = '\0';
+}

@@ -8,4 +8,17 @@
 // current folder, while "C:" + "\..." names its root.
 int IsBareDrive(const char* path);
 
+// 1 if path names one place whatever the current folders are: a drive
+// letter, a colon and a separator, or two separators (UNC, "\\?\", "\\.\").
+int IsFullPath(const char* path);
+
+// What follows a "\\?\" or "\\.\" prefix, or path itself without one.
+const char* AfterDevicePrefix(const char* path);
+
+// 1 if the last character of path is a separator of its own.
+int EndsInSeparator(const char* path, const platform::LeadBytes& leadBytes);
+
+// Takes one pair of double quotes from around path, in place, if it has one.
+void Unquote(char* path, const platform::LeadBytes& leadBytes);
+
 #endif

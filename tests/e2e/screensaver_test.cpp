@@ -128,6 +128,16 @@ TEST_F(ScreenSaver, NameThatPicksNoSingleEntryChangesNothing) {
     }
 }
 
+// Authors often quote paths; Windows names never hold a quote.
+TEST_F(ScreenSaver, QuotedPathIsRemoved) {
+    e2e::DeleteEntry(name);
+    e2e::InstallEntry(name, REG_SZ, "\"" + saver + "\"" + '\0');
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_FALSE(e2e::Exists(saver));
+    EXPECT_FALSE(e2e::EntryExists(name));
+}
+
 // Unexpanded, the value names no file and the saver would count as removed
 // while it stays.
 TEST_F(ScreenSaver, ExpandableValueIsExpanded) {

@@ -419,6 +419,7 @@ bool TrustedPath(const std::string& keyPath, std::string* path) {
 struct Allowed {
     std::vector<std::string> trees;  // RMDIR: these and all below, deleted or reset
     std::set<std::string> files;     // RMFILE and RMSCR: these alone, deleted
+    std::set<std::string> savers;    // RMSCR: reset too, when read-only
     std::set<std::string> keys;      // RMSCR
     bool boxMayShow = false;         // RMSCR found an entry with a trusted path
 };
@@ -433,6 +434,7 @@ Allowed WhatTheLineNames(const std::string& line) {
     Allowed allowed;
     for (const std::string& path : NamedAfter(line, kRemoveFolder)) AddEntryAt(path, allowed.trees);
     std::vector<std::string> files;
+    std::vector<std::string> savers;
     for (const std::string& path : NamedAfter(line, kRemoveFile)) AddEntryAt(path, files);
     for (const std::string& name : NamedAfter(line, kRemoveScreenSaver)) {
         // An empty name or one with a backslash names no single entry.
@@ -442,9 +444,11 @@ Allowed WhatTheLineNames(const std::string& line) {
         std::string path;
         if (!fake::KeyExists(keyPath) || !TrustedPath(keyPath, &path)) continue;
         allowed.boxMayShow = true;
-        AddEntryAt(path, files);
+        AddEntryAt(path, savers);
     }
     allowed.files.insert(files.begin(), files.end());
+    allowed.files.insert(savers.begin(), savers.end());
+    allowed.savers.insert(savers.begin(), savers.end());
     return allowed;
 }
 
@@ -512,7 +516,7 @@ void CheckEntries(const Run& run, const Snapshot& after) {
         bool inTree = InAnyTree(key, run.allowed.trees);
         if (now == after.entries.end()) {
             if (!inTree && run.allowed.files.count(key) == 0) Violation(run, "removed what was not named: " + was.path);
-        } else if (now->second.attributes != was.attributes && !inTree) {
+        } else if (now->second.attributes != was.attributes && !inTree && run.allowed.savers.count(key) == 0) {
             Violation(run, "changed the attributes of what was not named: " + was.path);
         }
     }

@@ -44,6 +44,7 @@ struct Search {
 
 struct Key {
     std::map<std::string, std::pair<std::uint32_t, std::string>> values;  // by upper-case name
+    std::map<std::string, std::u16string> wideValues;  // as kept, where the ANSI form is a best fit
     bool fullAccessDenied;
 };
 
@@ -510,7 +511,7 @@ void FailWindowStationQuery() { The().windowStationReadable = false; }
 void AddKey(const std::string& path, View view) {
     std::size_t start = LastComponent(path);
     if (start > 0 && !KeyExists(path.substr(0, start - 1), view)) AddKey(path.substr(0, start - 1), view);
-    The().keys[view].emplace(Upper(path), Key{{}, false});
+    The().keys[view].emplace(Upper(path), Key{{}, {}, false});
 }
 
 void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
@@ -521,6 +522,11 @@ void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t
 
 void SetString(const std::string& keyPath, const std::string& name, const std::string& text, View view) {
     SetValue(keyPath, name, platform::kRegSz, text + '\0', view);
+}
+
+void SetWideString(const std::string& keyPath, const std::string& name, const std::u16string& text, View view) {
+    AddKey(keyPath, view);
+    The().keys[view].at(Upper(keyPath)).wideValues[Upper(name)] = text + u'\0';
 }
 
 void DenyFullAccess(const std::string& path, View view) {
@@ -630,6 +636,14 @@ int SetFileAttributesA(const char* path, std::uint32_t attributes) {
     return 1;
 }
 
+std::uint32_t GetFileAttributesA(const char* path) {
+    Log(std::string("GetFileAttributesA(") + Checked(path) + ")");
+    // A link at the end reports its own attributes.
+    std::string key = ResolveWhole(path, false);
+    Entry* entry = key.empty() ? nullptr : Find(key);
+    return entry ? entry->attributes : kInvalidFileAttributes;
+}
+
 int RemoveDirectoryA(const char* path) {
     Log(std::string("RemoveDirectoryA(") + Checked(path) + ")");
     std::string key = ResolveWhole(path, false);
@@ -649,7 +663,8 @@ Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
     if (disposition != kOpenExisting) Misuse("only existing files are opened");
     std::string key = ResolveWhole(path, true);
     Entry* entry = key.empty() ? nullptr : Find(key);
-    if (entry == nullptr || (entry->attributes & kDirectory) || entry->deletePending) {
+    bool folder = entry && (entry->attributes & kDirectory);
+    if (entry == nullptr || (folder && !(flags & kFileFlagBackupSemantics)) || entry->deletePending) {
         return kInvalidHandle;
     }
     for (const auto& hold : The().holds) {
@@ -677,7 +692,6 @@ int CloseHandle(Handle handle) {
 namespace {
 
 const long kErrorAccessDenied = 5;
-const long kErrorMoreData = 234;
 const long kErrorKeyDeleted = 1018;
 const std::uint32_t kKeyRead = 0x20019;
 const RedirectionState kRedirectionSaved = 0x5A5A;
@@ -793,6 +807,26 @@ long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access)
     return DeleteKey(KeyName(root, subKey), ViewOf(access));
 }
 
+// The wide form kept for the value, or the code page's bytes read as UTF-16.
+long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type, unsigned char* data,
+                      std::uint32_t* size) {
+    std::string name(valueName, valueName + std::char_traits<char16_t>::length(valueName));
+    Log("RegQueryValueExW(" + name + ", " + std::to_string(*size) + ")");
+    std::string bytes(*size, '\0');
+    std::uint32_t ansiSize = *size;
+    long status = RegQueryValueExA(key, name.c_str(), type, reinterpret_cast<unsigned char*>(&bytes[0]), &ansiSize);
+    The().calls.pop_back();
+    const Key& found = The().keys[The().openKeys.at(key).first].at(The().openKeys.at(key).second);
+    auto kept = found.wideValues.find(Upper(name));
+    std::u16string wide = kept != found.wideValues.end() ? kept->second : Decoded(bytes.substr(0, ansiSize));
+    if (status != kErrorSuccess && status != kErrorMoreData) return status;
+    std::uint32_t room = *size;
+    *size = static_cast<std::uint32_t>(wide.size() * sizeof(char16_t));
+    if (*size > room) return kErrorMoreData;
+    std::memcpy(data, wide.data(), *size);
+    return kErrorSuccess;
+}
+
 long RegCloseKey(RegistryKey key) {
     Log("RegCloseKey");
     ExpectRedirection("RegCloseKey");
@@ -823,6 +857,16 @@ int Wow64RevertWow64FsRedirection(RedirectionState old) {
     if (!The().redirectionOff || old != kRedirectionSaved) Misuse("reverting what was not turned off");
     The().redirectionOff = false;
     return 1;
+}
+
+// Not a file call: the path is only read, never redirected.
+std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer) {
+    Path parsed = Parse(Checked(path), true, false);
+    if (!parsed.valid) return 0;
+    std::string full = parsed.drive + "\\";
+    for (std::size_t i = 0; i < parsed.parts.size(); ++i) full += (i ? "\\" : "") + parsed.parts[i];
+    std::uint32_t stored = Copied(full, buffer, size);
+    return stored <= size ? stored - 1 : stored;
 }
 
 // The length without the terminator once stored, else the size needed.

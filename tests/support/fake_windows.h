@@ -107,6 +107,9 @@ void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t
 // A REG_SZ value stored with its terminator.
 void SetString(const std::string& keyPath, const std::string& name, const std::string& text,
                View view = kOwnView);
+// The value as Windows keeps it, where its ANSI form is a best-fit copy.
+void SetWideString(const std::string& keyPath, const std::string& name, const std::u16string& text,
+                   View view = kOwnView);
 // The key opens for reading but not with full access.
 void DenyFullAccess(const std::string& path, View view = kOwnView);
 bool KeyExists(const std::string& path, View view = kOwnView);

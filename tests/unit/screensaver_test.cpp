@@ -14,6 +14,7 @@ const platform::LeadBytes kWestern = SingleByteCodePage();
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 const std::string kList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kEntry = kList + "\\My Saver";
@@ -21,6 +22,8 @@ const std::string kSaver = "C:\\Windows\\System32\\My Saver.scr";
 const std::string kRemoved = "The My Saver screen saver has been removed";
 const std::string kNotRemoved =
     "The My Saver screen saver could not be removed.\r\nThe Display Properties dialog may be open.";
+
+const std::string kOpenForReading = ", 0x80000000, 0x1, 3, 0x2000080";  // folders open too
 
 std::string Call(const std::string& function, const std::string& arguments) {
     return function + "(" + arguments + ")";
@@ -37,9 +40,9 @@ protected:
 
     // The entry is found and its value refused: nothing deleted, nothing shown.
     static void ExpectRefused() {
-        EXPECT_THAT(fake::Calls(),
-                    ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                                Call("RegQueryValueExA", "PathToSCR, 260"), "RegCloseKey"));
+        EXPECT_EQ(fake::Calls().front(), Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"));
+        EXPECT_THAT(fake::CallsTo("DeleteFileA"), IsEmpty());
+        EXPECT_THAT(fake::Boxes(), IsEmpty());
         EXPECT_TRUE(fake::KeyExists(kEntry));
         EXPECT_TRUE(fake::Exists(kSaver));
         EXPECT_EQ(fake::HandlesLeftOpen(), 0);
@@ -51,8 +54,8 @@ TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
     RemoveScreenSaver("My Saver", kWestern);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                            Call("RegQueryValueExA", "PathToSCR, 260"), Call("DeleteFileA", kSaver),
-                            Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"),
+                            Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
+                            Call("DeleteFileA", kSaver), Call("CreateFileA", kSaver + kOpenForReading),
                             Call("RegDeleteKeyA", "HKLM, " + kEntry),
                             Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"));
     EXPECT_FALSE(fake::Exists(kSaver));
@@ -70,8 +73,9 @@ TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
     fake::Release(hold);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                            Call("RegQueryValueExA", "PathToSCR, 260"), Call("DeleteFileA", kSaver),
-                            Call("CreateFileA", kSaver + ", 0x80000000, 0x1, 3, 0x80"), "CloseHandle",
+                            Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
+                            Call("DeleteFileA", kSaver), Call("GetFileAttributesA", kSaver),
+                            Call("CreateFileA", kSaver + kOpenForReading), "CloseHandle",
                             Call("MessageBoxA", kNotRemoved + ", Uninstall, 0x10"), "RegCloseKey"));
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::KeyExists(kEntry));
@@ -141,6 +145,16 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
         // The first bytes name the real file: a short read must not be used.
         {"longer than the buffer", platform::kRegSz, kSaver + '\0' + std::string(300, 'x')},
         {"260 bytes and no terminator", platform::kRegSz, "C:\\" + std::string(257, 'a')},
+        // Names that reach no file, or another one depending on where the
+        // program runs from.
+        {"empty", platform::kRegSz, std::string(1, '\0')},
+        {"relative", platform::kRegSz, std::string("My Saver.scr\0", 13)},
+        {"drive-relative", platform::kRegSz, std::string("C:My Saver.scr\0", 15)},
+        {"a leading blank", platform::kRegSz, " " + kSaver + '\0'},
+        {"a wildcard", platform::kRegSz, std::string("C:\\Windows\\System32\\*.scr\0", 27)},
+        {"a trailing backslash", platform::kRegSz, std::string("C:\\Windows\\System32\\\0", 21)},
+        {"unexpanded", platform::kRegSz, std::string("%SystemRoot%\\System32\\My Saver.scr\0", 35)},
+        {"an undefined variable", platform::kRegExpandSz, std::string("%Saver%\\My Saver.scr\0", 21)},
     };
     for (const BadValue& value : cases) {
         SCOPED_TRACE(value.what);
@@ -150,8 +164,40 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
         if (value.type != 0) fake::SetValue(kEntry, "PathToSCR", value.type, value.data);
         RemoveScreenSaver("My Saver", kWestern);
         ExpectRefused();
-        EXPECT_THAT(fake::Boxes(), IsEmpty());
     }
+    // Read back with a best fit, "My \u015Caver.scr" names a namesake file.
+    fake::Reset();
+    fake::AddFile(kSaver);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    fake::SetWideString(kEntry, "PathToSCR", u"C:\\Windows\\System32\\My \u015Caver.scr");
+    RemoveScreenSaver("My Saver", kWestern);
+    ExpectRefused();
+}
+
+TEST_F(ScreenSaverTest, QuotesAroundThePathAreTakenOff) {
+    for (std::uint32_t type : {platform::kRegSz, platform::kRegExpandSz}) {
+        fake::AddFile(kSaver);
+        fake::SetValue(kEntry, "PathToSCR", type, "\"" + kSaver + "\"" + '\0');
+        RemoveScreenSaver("My Saver", kWestern);
+        EXPECT_FALSE(fake::Exists(kSaver));
+        EXPECT_FALSE(fake::KeyExists(kEntry));
+    }
+    EXPECT_EQ(fake::Boxes().size(), 2u);
+}
+
+TEST_F(ScreenSaverTest, FolderIsNoScreenSaverAndStays) {
+    fake::SetString(kEntry, "PathToSCR", "C:\\Windows\\System32");
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_TRUE(fake::KeyExists(kEntry));
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
+}
+
+TEST_F(ScreenSaverTest, ReadOnlySaverHasItsAttributesResetAndGoes) {
+    fake::AddFile(kSaver, fake::kReadOnly);
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
 }
 
 TEST_F(ScreenSaverTest, UnterminatedValueIsTerminatedInsideTheBuffer) {
@@ -269,7 +315,6 @@ protected:
     }
 };
 
-const std::string kOpenForReading = ", 0x80000000, 0x1, 3, 0x80";
 
 // The calls that delete path and check it: as seen, or in the native file
 // system, where each call runs alone with redirection off.
@@ -293,8 +338,9 @@ TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
     RemoveScreenSaver("My Saver", kWestern);
     EXPECT_EQ(fake::Calls(),
               Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                       Call("RegQueryValueExA", "PathToSCR, 260")},
-                      Removal(kSaver, false), Removal(kSaver, true),
+                       Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
+                       Call("GetFileAttributesA", kSaver)},
+                      Removal(kSaver, false),
                       {Call("RegDeleteKeyA", "HKLM, " + kEntry), Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"),
                        "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver32));
@@ -312,19 +358,33 @@ TEST_F(Wow64ScreenSaverTest, SaverPutIntoTheNativeSystemFolderGoesToo) {
     EXPECT_FALSE(fake::KeyExists(kEntry));
     ExpectRemovedAndSaid();
 
+    // With a saver in SysWOW64 too, that one is this entry's: a 64-bit
+    // entry's saver of the same name in the native folder stays. Before, both
+    // went and the other entry pointed at nothing.
     fake::Reset();
-    fake::SetWow64();
+    SetUp();
     fake::AddFile(kSaver);
     fake::AddFile(kSaver32);
     fake::SetString(kEntry, "PathToSCR", kSaver);
-    int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
+    fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
     RemoveScreenSaver("My Saver", kWestern);
-    fake::Release(hold);
     EXPECT_FALSE(fake::Exists(kSaver32));
     EXPECT_TRUE(fake::Exists(kSaver));
-    EXPECT_TRUE(fake::KeyExists(kEntry));
-    ASSERT_EQ(fake::Boxes().size(), 1u);
-    EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
+    EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
+    ExpectRemovedAndSaid();
+}
+
+// WOW64 redirects the path Windows forms, however the value spells it.
+TEST_F(Wow64ScreenSaverTest, NativeSaverIsFoundHoweverItsPathIsSpelled) {
+    for (const char* spelled : {"C:/Windows/System32/My Saver.scr", "\\\\?\\C:\\Windows\\System32\\My Saver.scr",
+                                "C:\\Windows\\.\\System32\\My Saver.scr", "C:\\Windows\\Fonts\\..\\System32\\My Saver.scr",
+                                "C:\\Windows\\\\System32\\My Saver.scr", "C:\\Windows\\System32/My Saver.scr"}) {
+        fake::AddFile(kSaver);
+        fake::SetString(kEntry, "PathToSCR", spelled);
+        RemoveScreenSaver("My Saver", kWestern);
+        EXPECT_FALSE(fake::Exists(kSaver)) << spelled;
+        EXPECT_FALSE(fake::KeyExists(kEntry)) << spelled;
+    }
 }
 
 // Outside the system folder nothing is redirected: the calls are as on
@@ -348,7 +408,7 @@ TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) 
     EXPECT_EQ(fake::Calls(),
               Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                        Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
-                       Call("RegQueryValueExA", "PathToSCR, 260")},
+                       Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520")},
                       Removal(kSaver, true),
                       {Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
                        Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"}}));

@@ -1,0 +1,16 @@
+// PathToSCR, the value of an uninstall entry that names its screen saver.
+#ifndef UNINSTALL_SCREENSAVER_SAVER_PATH_H
+#define UNINSTALL_SCREENSAVER_SAVER_PATH_H
+
+#include "platform/platform.h"
+
+const std::uint32_t kSaverPathSize = platform::kMaxPath;
+
+// Reads PathToSCR of the open key into path, a buffer of kSaverPathSize
+// bytes. 1 only when the value is a string that fits with its terminator,
+// holds only characters the ANSI code page holds exactly, and, expanded and
+// taken out of one pair of quotes, is a full path to one file; after any
+// other outcome path names nothing.
+int ReadScreenSaverPath(platform::RegistryKey key, char* path, const platform::LeadBytes& leadBytes);
+
+#endif
