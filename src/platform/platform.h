@@ -42,6 +42,7 @@ const std::uint32_t kRegExpandSz = 2;
 const long kErrorSuccess = 0;
 const long kErrorFileNotFound = 2;
 const long kErrorMoreData = 234;
+const long kErrorCallNotImplemented = 120;
 
 const std::uint32_t kMbOk = 0x0;
 const std::uint32_t kMbIconHand = 0x10;
@@ -83,7 +84,11 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
 // The value as Windows keeps it, in UTF-16.
 long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
                       unsigned char* data, std::uint32_t* size);
+long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size);
 long RegDeleteKeyA(RegistryKey root, const char* subKey);
+// Deletes every subkey and value of key. Windows before Vista lacks it:
+// there it yields kErrorCallNotImplemented.
+long RegDeleteTreeA(RegistryKey key);
 long RegCloseKey(RegistryKey key);
 
 // WOW64, on 64-bit Windows, where this 32-bit process sees the 32-bit view

@@ -19,6 +19,7 @@ static_assert(platform::kKeyAllAccess == KEY_ALL_ACCESS, "");
 static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
 static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
 static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
+static_assert(platform::kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED, "");
 static_assert(platform::kWsfVisible == WSF_VISIBLE, "");
 static_assert(sizeof(platform::RedirectionState) == sizeof(PVOID), "saved states fit");
 static_assert(platform::kRegSz == REG_SZ && platform::kRegExpandSz == REG_EXPAND_SZ, "");
@@ -122,6 +123,13 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
     return status;
 }
 
+long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    DWORD length = *size;
+    LONG status = ::RegEnumKeyExA(ToKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    *size = length;
+    return status;
+}
+
 long RegDeleteKeyA(RegistryKey root, const char* subKey) {
     return ::RegDeleteKeyA(ToKey(root), subKey);
 }
@@ -158,6 +166,12 @@ long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access)
     typedef LONG(WINAPI * DeleteCall)(HKEY, LPCSTR, REGSAM, DWORD);
     auto call = LookupAs<DeleteCall>(kAdvapi32, "RegDeleteKeyExA");
     return call ? call(ToKey(root), subKey, access, 0) : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+long RegDeleteTreeA(RegistryKey key) {
+    typedef LONG(WINAPI * DeleteTreeCall)(HKEY, LPCSTR);
+    auto call = LookupAs<DeleteTreeCall>(kAdvapi32, "RegDeleteTreeA");
+    return call ? call(ToKey(key), nullptr) : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
 std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {

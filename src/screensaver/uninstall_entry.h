@@ -18,7 +18,7 @@ struct UninstallEntry {
 // closes entry->key.
 int OpenUninstallEntry(const char* keyPath, UninstallEntry* entry);
 
-// Deletes the entry; its key stays open.
+// Deletes the entry with everything below it; its key stays open.
 void DeleteUninstallEntry(const char* keyPath, const UninstallEntry& entry);
 
 #endif

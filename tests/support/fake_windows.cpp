@@ -55,6 +55,7 @@ struct State {
     std::unique_ptr<char[]> commandLine;
     std::u16string wideCommandLine;
     std::map<char, std::string> currentFolders;  // by upper-case drive letter
+    bool windowsXp;
     platform::LeadBytes leadBytes;
     int allocations;
     int failingAllocation;
@@ -381,6 +382,7 @@ void Reset() {
     state.commandLine.reset();
     state.wideCommandLine.clear();
     state.currentFolders.clear();
+    state.windowsXp = false;
     std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
     state.allocations = 0;
     state.failingAllocation = 0;
@@ -430,6 +432,8 @@ void SetLeadByteRange(unsigned char first, unsigned char last) {
 void SetWideCommandLine(const std::u16string& line) { The().wideCommandLine = line; }
 
 void SetCurrentFolder(const std::string& folder) { The().currentFolders[Upper(folder)[0]] = folder; }
+
+void SetWindowsXp() { The().windowsXp = true; }
 
 void FailAllocation(int number) { The().failingAllocation = The().allocations + number; }
 int AllocationsMade() { return The().allocations; }
@@ -730,14 +734,18 @@ std::string Expanded(const std::string& source) {
     return result;
 }
 
-// Windows accepts one trailing backslash after a subkey path.
+// Windows accepts one trailing backslash after a subkey path. The root is
+// HKEY_LOCAL_MACHINE or a key the program opened.
 std::string KeyName(RegistryKey root, const char* subKey) {
     ExpectRedirection("a registry call");
-    if (root != kLocalMachine) Misuse("only HKEY_LOCAL_MACHINE is modelled");
-    std::string name = Upper(Checked(subKey));
+    auto open = The().openKeys.find(root);
+    if (root != kLocalMachine && open == The().openKeys.end()) Misuse("only HKEY_LOCAL_MACHINE is modelled");
+    std::string name = (root == kLocalMachine ? "" : open->second.second + "\\") + Upper(Checked(subKey));
     if (!name.empty() && name.back() == '\\') name.pop_back();
     return name;
 }
+
+std::string RootName(RegistryKey root) { return root == kLocalMachine ? "HKLM" : "key"; }
 
 // KEY_WOW64_64KEY picks the 64-bit view under WOW64 and is ignored elsewhere.
 fake::View ViewOf(std::uint32_t access) {
@@ -761,7 +769,7 @@ long DeleteKey(const std::string& name, fake::View view) {
 
 long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options, std::uint32_t access,
                    RegistryKey* key) {
-    Log("RegOpenKeyExA(HKLM, " + std::string(Checked(subKey)) + ", " + std::to_string(options) + ", " +
+    Log("RegOpenKeyExA(" + RootName(root) + ", " + std::string(Checked(subKey)) + ", " + std::to_string(options) + ", " +
         Hex(access) + ")");
     std::string name = KeyName(root, subKey);
     fake::View view = ViewOf(access);
@@ -798,12 +806,12 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
 }
 
 long RegDeleteKeyA(RegistryKey root, const char* subKey) {
-    Log("RegDeleteKeyA(HKLM, " + std::string(Checked(subKey)) + ")");
+    Log("RegDeleteKeyA(" + RootName(root) + ", " + std::string(Checked(subKey)) + ")");
     return DeleteKey(KeyName(root, subKey), fake::kOwnView);
 }
 
 long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access) {
-    Log("RegDeleteKeyExA(HKLM, " + std::string(Checked(subKey)) + ", " + Hex(access) + ")");
+    Log("RegDeleteKeyExA(" + RootName(root) + ", " + std::string(Checked(subKey)) + ", " + Hex(access) + ")");
     return DeleteKey(KeyName(root, subKey), ViewOf(access));
 }
 
@@ -824,6 +832,35 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
     *size = static_cast<std::uint32_t>(wide.size() * sizeof(char16_t));
     if (*size > room) return kErrorMoreData;
     std::memcpy(data, wide.data(), *size);
+    return kErrorSuccess;
+}
+
+long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    Log("RegEnumKeyExA(" + std::to_string(index) + ")");
+    std::string parent = KeyName(key, "") + "\\";
+    std::vector<std::string> children;
+    for (const auto& each : The().keys[The().openKeys.at(key).first]) {
+        const std::string& path = each.first;
+        if (path.compare(0, parent.size(), parent) == 0 && LastComponent(path) == parent.size()) {
+            children.push_back(path.substr(parent.size()));
+        }
+    }
+    if (index >= children.size()) return 259;  // ERROR_NO_MORE_ITEMS
+    std::uint32_t stored = Copied(children[index], name, *size);
+    if (stored > *size) return kErrorMoreData;
+    *size = stored - 1;
+    return kErrorSuccess;
+}
+
+long RegDeleteTreeA(RegistryKey key) {
+    Log("RegDeleteTreeA");
+    if (The().windowsXp) return kErrorCallNotImplemented;
+    std::map<std::string, Key>& keys = The().keys[The().openKeys.at(key).first];
+    std::string name = KeyName(key, "");
+    for (auto it = keys.lower_bound(name + "\\"); it != keys.end() && it->first.rfind(name + "\\", 0) == 0;) {
+        it = keys.erase(it);
+    }
+    keys.at(name).values.clear();
     return kErrorSuccess;
 }
 

@@ -42,6 +42,8 @@ std::vector<std::string> CallsTo(const std::string& function);
 void SetCommandLine(const std::string& line);
 void SetWideCommandLine(const std::u16string& line);
 void SetLeadByteRange(unsigned char first, unsigned char last);
+// Windows before Vista: RegDeleteTreeA is missing.
+void SetWindowsXp();
 
 // Heap: the allocation with this number (1 for the next one) yields null.
 void FailAllocation(int number);

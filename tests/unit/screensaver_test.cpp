@@ -56,7 +56,7 @@ TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                             Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
                             Call("DeleteFileA", kSaver), Call("CreateFileA", kSaver + kOpenForReading),
-                            Call("RegDeleteKeyA", "HKLM, " + kEntry),
+                            "RegDeleteTreeA", Call("RegDeleteKeyA", "HKLM, " + kEntry),
                             Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -200,6 +200,24 @@ TEST_F(ScreenSaverTest, ReadOnlySaverHasItsAttributesResetAndGoes) {
     EXPECT_FALSE(fake::KeyExists(kEntry));
 }
 
+// RegDeleteKeyA deletes no key that has subkeys; Windows XP lacks
+// RegDeleteTreeA.
+TEST_F(ScreenSaverTest, EntryGoesWithItsSubkeysAndNothingBeside) {
+    for (bool xp : {false, true}) {
+        fake::Reset();
+        if (xp) fake::SetWindowsXp();
+        fake::AddFile(kSaver);
+        fake::SetString(kEntry + "\\Inner\\Deeper", "Value", "x");
+        fake::SetString(kEntry, "PathToSCR", kSaver);
+        fake::AddKey(kEntry + "\\Other");
+        fake::AddKey(kEntry + " 2");
+        RemoveScreenSaver("My Saver", kWestern);
+        EXPECT_THAT(fake::Keys(), ::testing::Contains(::testing::EndsWith("MY SAVER 2"))) << xp;
+        EXPECT_THAT(fake::Keys(), Not(::testing::Contains(::testing::HasSubstr("MY SAVER\\")))) << xp;
+        EXPECT_FALSE(fake::KeyExists(kEntry)) << xp;
+    }
+}
+
 TEST_F(ScreenSaverTest, UnterminatedValueIsTerminatedInsideTheBuffer) {
     fake::SetValue(kEntry, "PathToSCR", platform::kRegSz, kSaver);
     RemoveScreenSaver("My Saver", kWestern);
@@ -341,7 +359,7 @@ TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
                        Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
                        Call("GetFileAttributesA", kSaver)},
                       Removal(kSaver, false),
-                      {Call("RegDeleteKeyA", "HKLM, " + kEntry), Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"),
+                      {"RegDeleteTreeA", Call("RegDeleteKeyA", "HKLM, " + kEntry), Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"),
                        "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver32));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -410,7 +428,7 @@ TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) 
                        Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
                        Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520")},
                       Removal(kSaver, true),
-                      {Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
+                      {"RegDeleteTreeA", Call("RegDeleteKeyExA", "HKLM, " + kEntry + ", 0x100"),
                        Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::Exists(kSaver32));
