@@ -25,6 +25,7 @@ const std::uint32_t kSettable = fake::kReadOnly | fake::kHidden | fake::kSystem 
 struct Entry {
     std::string path;        // as created, for names and listings
     std::string shownName;   // what a search reports, when it differs
+    std::uint32_t shownAttributes;  // the same, when not 0
     std::uint32_t attributes;
     std::string linkTarget;  // key of the target, for reparse points
     bool listingDenied;
@@ -350,6 +351,9 @@ Handle NewHandle() { return The().nextHandle += 4; }
 
 void Fill(const std::string& key, platform::FindData* found) {
     found->attributes = (key == "." || key == "..") ? kDirectory : The().entries.at(key).attributes;
+    if (key != "." && key != ".." && The().entries.at(key).shownAttributes) {
+        found->attributes = The().entries.at(key).shownAttributes;
+    }
     bool shownOtherwise = key != "." && key != ".." && !The().entries.at(key).shownName.empty();
     std::string name = shownOtherwise ? The().entries.at(key).shownName : NameOf(key);
     std::snprintf(found->name, sizeof found->name, "%s", name.c_str());
@@ -367,7 +371,7 @@ void AddEntry(const std::string& path, std::uint32_t attributes, const std::stri
     Path parsed = Parse(path, false);
     if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) Misuse("bad path in a test");
     AddParents(path);
-    The().entries[Upper(path)] = Entry{path, "", attributes, linkTarget, false, false};
+    The().entries[Upper(path)] = Entry{path, "", 0, attributes, linkTarget, false, false};
 }
 
 }  // namespace
@@ -457,6 +461,12 @@ void ShowNameAs(const std::string& path, const std::string& name) {
     Entry* entry = Find(Upper(path));
     if (entry == nullptr) Misuse("no such entry");
     entry->shownName = name;
+}
+
+void ShowAttributesAs(const std::string& path, std::uint32_t attributes) {
+    Entry* entry = Find(Upper(path));
+    if (entry == nullptr) Misuse("no such entry");
+    entry->shownAttributes = attributes;
 }
 
 void DenyListing(const std::string& path) {

@@ -59,6 +59,9 @@ void AddLink(const std::string& path, const std::string& target);
 // to the ANSI code page makes of a name the code page cannot hold (a
 // fullwidth reverse solidus becomes '\', a fullwidth full stop '.').
 void ShowNameAs(const std::string& path, const std::string& name);
+// A search reports the entry with these attributes, as it can for a hard
+// link whose attributes were changed through another of its names.
+void ShowAttributesAs(const std::string& path, std::uint32_t attributes);
 // A folder whose contents cannot be listed.
 void DenyListing(const std::string& path);
 bool Exists(const std::string& path);
