@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "folders/entry_name.h"
+#include "folders/kept_entries.h"
 #include "platform/platform.h"
 #include "text/owned_string.h"
 #include "text/path_forms.h"
@@ -14,6 +15,9 @@ const char kSeparator[] = "\\";
 const char kThisFolder[] = ".";
 const char kParentFolder[] = "..";
 
+// DeleteFileA for a file, RemoveDirectoryA for a folder.
+typedef int (*Removal)(const char* path);
+
 int IsDotEntry(const char* name) {
     return std::strcmp(name, kThisFolder) == 0 || std::strcmp(name, kParentFolder) == 0;
 }
@@ -23,6 +27,10 @@ int IsFolder(std::uint32_t attributes) { return (attributes & platform::kFileAtt
 // A junction or symbolic link can lead anywhere: entering it, or resetting
 // attributes through it, would change what lies outside the tree.
 int IsLink(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReparsePoint) != 0; }
+
+// The one attribute that stops a deletion: of a file, and on NTFS of a
+// folder too.
+int IsReadOnly(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReadOnly) != 0; }
 
 // Starts a search for every entry of folder; the pattern only starts it.
 platform::Handle SearchFolder(const char* folder, platform::FindData* found) {
@@ -40,24 +48,51 @@ void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
     AppendString(child, name);
 }
 
-// The parent's search stays open while each subfolder is removed.
-void RemoveSubfolders(const char* folder, const platform::LeadBytes& leadBytes) {
+// Under Wine a reset costs as much as the deletion, so only an entry the
+// search reports read-only is reset before its first try, and any other only
+// when it refuses to go, before the one retry. Either way an entry that
+// stays ends with its attributes reset. A link is never reset: that would
+// act on its target.
+void RemoveEntry(const char* path, std::uint32_t attributes, Removal remove) {
+    if (IsLink(attributes)) {
+        remove(path);
+        return;
+    }
+    if (!IsReadOnly(attributes) && remove(path)) return;
+    platform::SetFileAttributesA(path, platform::kFileAttributeNormal);
+    remove(path);
+}
+
+void DeleteKeptEntries(const char* folder, const KeptEntries& kept) {
+    OwnedString child = nullptr;
+    for (std::size_t at = 0; at < kept.used; at = NextKept(kept, at)) {
+        BuildChildPath(child, folder, KeptName(kept, at));
+        RemoveEntry(child, KeptAttributes(kept, at), platform::DeleteFileA);
+    }
+    FreeString(child);
+}
+
+// One search: each subfolder is removed completely as the search meets it,
+// with the search still open; the other entries go once it has ended.
+void RemoveContents(const char* folder, const platform::LeadBytes& leadBytes) {
     platform::FindData found;
     platform::Handle search = SearchFolder(folder, &found);
     if (search == platform::kInvalidHandle) return;
+    KeptEntries kept = {nullptr, 0, 0};
     OwnedString child = nullptr;
     do {
-        if (!IsFolder(found.attributes) || IsDotEntry(found.name)) continue;
-        if (!NamesOnlyThisEntry(found.name, leadBytes)) continue;
-        BuildChildPath(child, folder, found.name);
-        if (IsLink(found.attributes)) {
-            platform::RemoveDirectoryA(child);
+        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name, leadBytes)) continue;
+        if (IsFolder(found.attributes)) {
+            BuildChildPath(child, folder, found.name);
+            RemoveFolderTree(child, found.attributes, leadBytes);
         } else {
-            RemoveFolderTree(child, leadBytes);
+            KeepEntry(kept, found.name, found.attributes);
         }
     } while (platform::FindNextFileA(search, &found));
     platform::FindClose(search);
     FreeString(child);
+    DeleteKeptEntries(folder, kept);
+    ReleaseKept(kept);
 }
 
 }  // namespace
@@ -71,42 +106,12 @@ int PathExists(const char* path, std::uint32_t* attributes) {
     return found.attributes != 0;
 }
 
-void RemoveFolderTree(const char* folder, const platform::LeadBytes& leadBytes) {
-    platform::SetFileAttributesA(folder, platform::kFileAttributeNormal);
-    RemoveSubfolders(folder, leadBytes);
-    DeleteFilesInFolder(folder, leadBytes);
-    if (FolderIsEmpty(folder)) platform::RemoveDirectoryA(folder);
-}
-
-// Subfolders are not told apart here: one that could not be removed has its
-// attributes reset too, and its deletion fails.
-void DeleteFilesInFolder(const char* folder, const platform::LeadBytes& leadBytes) {
-    platform::FindData found;
-    platform::Handle search = SearchFolder(folder, &found);
-    if (search == platform::kInvalidHandle) return;
-    OwnedString child = nullptr;
-    do {
-        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name, leadBytes)) continue;
-        BuildChildPath(child, folder, found.name);
-        if (!IsLink(found.attributes)) {
-            platform::SetFileAttributesA(child, platform::kFileAttributeNormal);
-        }
-        platform::DeleteFileA(child);
-    } while (platform::FindNextFileA(search, &found));
-    platform::FindClose(search);
-    FreeString(child);
-}
-
-int FolderIsEmpty(const char* folder) {
-    platform::FindData found;
-    platform::Handle search = SearchFolder(folder, &found);
-    if (search == platform::kInvalidHandle) return 1;
-    int empty = 1;
-    do {
-        if (!IsDotEntry(found.name)) empty = 0;
-    } while (empty && platform::FindNextFileA(search, &found));
-    platform::FindClose(search);
-    return empty;
+// A folder that still holds something refuses to go, so its emptiness needs
+// no search of its own. A link goes as a link; RemoveDirectoryA leaves a
+// file link.
+void RemoveFolderTree(const char* folder, std::uint32_t attributes, const platform::LeadBytes& leadBytes) {
+    if (!IsLink(attributes)) RemoveContents(folder, leadBytes);
+    RemoveEntry(folder, attributes, platform::RemoveDirectoryA);
 }
 
 void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadBytes) {
@@ -114,10 +119,5 @@ void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadByt
     if (IsBareDrive(folder)) return;
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
-    // A link named here goes as a link; RemoveDirectoryA leaves a file link.
-    if (IsLink(attributes)) {
-        platform::RemoveDirectoryA(folder);
-        return;
-    }
-    RemoveFolderTree(folder, leadBytes);
+    RemoveFolderTree(folder, attributes, leadBytes);
 }

@@ -11,20 +11,18 @@
 // path are matched by the search.
 int PathExists(const char* path, std::uint32_t* attributes = nullptr);
 
-// Removes folder with everything below it: in every folder its subfolders
-// first, each completely, then its other entries, then the folder itself.
-// Attributes are reset so read-only, hidden and system entries go too;
-// what cannot be deleted stays, with the folders that hold it. Links are
-// removed as links and never entered. An entry whose name, read with the
-// lead bytes of the ANSI code page, could reach another entry is not touched
-// at all: it stays, with the folders that hold it.
-void RemoveFolderTree(const char* folder, const platform::LeadBytes& leadBytes);
-
-// Resets and deletes every entry of folder itself that can be deleted.
-void DeleteFilesInFolder(const char* folder, const platform::LeadBytes& leadBytes);
-
-// 1 if folder holds nothing but "." and "..", or cannot be searched.
-int FolderIsEmpty(const char* folder);
+// Removes folder, whose attributes a search reported, with everything below
+// it: in every folder its subfolders first, each completely, then its other
+// entries, then the folder itself, from one search of each folder. Every
+// entry is deleted first and has its attributes reset only when the search
+// reports it read-only (before the try) or when it refuses to go (before one
+// more try), so read-only, hidden and system entries go too; what still
+// cannot be deleted stays, reset, with the folders that hold it. Links are
+// removed as links, never entered and never reset; if folder is one, only
+// the link goes. An entry whose name, read with the lead bytes of the ANSI
+// code page, could reach another entry is not touched at all: it stays, with
+// the folders that hold it.
+void RemoveFolderTree(const char* folder, std::uint32_t attributes, const platform::LeadBytes& leadBytes);
 
 // The RMDIR command: removes the tree at folder if the path exists, or only
 // the link when folder is itself one.

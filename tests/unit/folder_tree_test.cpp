@@ -50,17 +50,12 @@ protected:
 TEST_F(FolderTreeTest, RemovesSubfoldersFirstThenFilesThenTheFolderItself) {
     MakeSmallTree();
     RemoveExistingFolder("C:\\S", kWestern);
-    EXPECT_THAT(Changes(), ElementsAre("SetFileAttributesA(C:\\S, 0x80)",
-                                       "SetFileAttributesA(C:\\S\\D, 0x80)",
-                                       "SetFileAttributesA(C:\\S\\D\\E, 0x80)",
-                                       "RemoveDirectoryA(C:\\S\\D\\E)",
-                                       "SetFileAttributesA(C:\\S\\D\\b.txt, 0x80)",
-                                       "DeleteFileA(C:\\S\\D\\b.txt)",
-                                       "RemoveDirectoryA(C:\\S\\D)",
-                                       "SetFileAttributesA(C:\\S\\a.txt, 0x80)",
-                                       "DeleteFileA(C:\\S\\a.txt)",
+    // The search meets a.txt before D; nothing refuses to go, so nothing is reset.
+    EXPECT_THAT(Changes(), ElementsAre("RemoveDirectoryA(C:\\S\\D\\E)", "DeleteFileA(C:\\S\\D\\b.txt)",
+                                       "RemoveDirectoryA(C:\\S\\D)", "DeleteFileA(C:\\S\\a.txt)",
                                        "RemoveDirectoryA(C:\\S)"));
     EXPECT_THAT(fake::Entries(), IsEmpty());
+    EXPECT_EQ(fake::CallsTo("FindFirstFileA").size(), 4u) << "the argument, then one search per folder";
     EXPECT_EQ(fake::CallsTo("FindFirstFileA").front(), "FindFirstFileA(C:\\S)");
     EXPECT_THAT(fake::CallsTo("FindFirstFileA"), Not(::testing::Contains(HasSubstr("C:\\S\\\\"))));
 }
@@ -72,6 +67,27 @@ TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemEntriesGoToo) {
     RemoveExistingFolder("C:\\S", kWestern);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Sibling.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Sibling.txt"), kMarked);
+}
+
+// Stale attributes hide the read-only mark from the search.
+TEST_F(FolderTreeTest, EntriesThatRefuseToGoAreResetAndTriedOnceMore) {
+    fake::AddFolder("C:\\S\\D", platform::kFileAttributeDirectory | fake::kReadOnly);
+    fake::AddFile("C:\\S\\D\\a.txt", fake::kReadOnly | fake::kHidden);
+    fake::ShowAttributesAs("C:\\S\\D", platform::kFileAttributeDirectory);
+    fake::ShowAttributesAs("C:\\S\\D\\a.txt", fake::kHidden);
+    RemoveExistingFolder("C:\\S", kWestern);
+    EXPECT_THAT(fake::Entries(), IsEmpty());
+}
+
+// Far more names than the kept list first holds, a subfolder among them.
+TEST_F(FolderTreeTest, FolderWithManyNamesGoesCompletely) {
+    const std::string stem = "C:\\S\\" + std::string(40, 'n');
+    for (int i = 0; i < 300; ++i) fake::AddFile(stem + std::to_string(i), i % 3 ? fake::kHidden : kMarked);
+    fake::AddFile(stem + "150x\\b.txt", kMarked);
+    RemoveExistingFolder("C:\\S", kWestern);
+    EXPECT_THAT(fake::Entries(), IsEmpty());
+    EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 301u);
+    EXPECT_EQ(fake::CallsTo("SetFileAttributesA").size(), 101u) << "only the read-only ones";
 }
 
 TEST_F(FolderTreeTest, PassesOverOnlyTheExactDotNames) {
