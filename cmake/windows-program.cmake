@@ -1,24 +1,52 @@
 # build/win32/uninstall.exe: a GUI-subsystem program that runs on a clean
-# Windows. Everything is linked statically, so it imports system DLLs only;
-# no link timestamp is written, so two builds of one commit are identical.
+# Windows. It links no C runtime, so it imports system DLLs only; no link
+# timestamp is written, so two builds of one commit are identical.
 enable_language(RC)
 
+set(WINDOWS_PROGRAM_C_STRINGS ${CMAKE_CURRENT_LIST_DIR}/../src/platform/c_strings.c)
+set(WINDOWS_PROGRAM_CHECK_OBJECTS ${CMAKE_CURRENT_LIST_DIR}/check-objects)
+
+# windows_program(TARGET [OBJECTS LIBRARY...]) builds the executable TARGET,
+# with the object libraries it takes its objects from, as a Windows program
+# without the C runtime: it starts at its own ProgramStart, which ends the
+# process with ExitProcess, and gets the few C string functions it calls
+# from c_strings.c.
+function(windows_program target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" OBJECTS)
+  set(objects $<TARGET_OBJECTS:${target}>)
+  foreach(library IN LISTS arg_OBJECTS)
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:${library}>)
+    list(APPEND objects $<TARGET_OBJECTS:${library}>)
+  endforeach()
+  # Neither exceptions nor run-time type information nor unwind tables: the
+  # program needs none of them, and they would bring in the C++ runtime.
+  foreach(part IN ITEMS ${target} ${arg_OBJECTS})
+    target_compile_options(${part} PRIVATE
+      $<$<COMPILE_LANGUAGE:C,CXX>:${UNINSTALL_WARNINGS} -Os -fno-asynchronous-unwind-tables
+                                  -ffunction-sections -fdata-sections>
+      $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+  endforeach()
+  # The compiler would make the loops of memcpy and memset calls to them.
+  target_sources(${target} PRIVATE ${WINDOWS_PROGRAM_C_STRINGS})
+  set_source_files_properties(${WINDOWS_PROGRAM_C_STRINGS} PROPERTIES
+    COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
+  # libgcc stays: a frame over 4 KiB calls its stack probe. ASLR and DEP are
+  # on; ASLR keeps the relocations in .reloc.
+  target_link_options(${target} PRIVATE -nostdlib -s -Wl,-e,_ProgramStart -Wl,--gc-sections
+    -Wl,--no-insert-timestamp -Wl,--dynamicbase -Wl,--nxcompat)
+  target_link_libraries(${target} PRIVATE kernel32 advapi32 gcc)
+  add_custom_command(TARGET ${target} PRE_LINK
+    COMMAND bash ${WINDOWS_PROGRAM_CHECK_OBJECTS} ${CMAKE_OBJDUMP} ${objects}
+    COMMAND_EXPAND_LISTS VERBATIM)
+endfunction()
+
 add_executable(uninstall WIN32
-  src/entry/winmain.cpp
+  src/entry/program_start.cpp
   src/platform/windows_platform.cpp
   res/uninstall.rc
-  $<TARGET_OBJECTS:uninstall_core>
 )
+windows_program(uninstall OBJECTS uninstall_core)
 target_include_directories(uninstall PRIVATE src res)
 set_source_files_properties(res/uninstall.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/res/uninstall.ico;${CMAKE_SOURCE_DIR}/res/uninstall.manifest")
-target_compile_options(uninstall PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:${UNINSTALL_WARNINGS}>)
-# The program needs neither exceptions nor run-time type information, and
-# leaving their support out keeps the C++ runtime out of the executable.
-target_compile_options(uninstall_core PRIVATE -fno-exceptions -fno-rtti -ffunction-sections)
-target_compile_options(uninstall PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -ffunction-sections>)
-target_link_options(uninstall PRIVATE
-  -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 set_target_properties(uninstall PROPERTIES OUTPUT_NAME uninstall)
