@@ -1,4 +1,5 @@
-// Does nothing: what starting and ending a GUI program costs under Wine.
+// Does nothing: what starting and ending a GUI program costs. Like
+// uninstall.exe it has no C runtime; ExitProcess is its one import.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+extern "C" [[noreturn]] void ProgramStart() { ExitProcess(0); }

@@ -45,12 +45,26 @@ void RemoveTree(char* path, size_t length) {
     RemoveDirectoryA(path);
 }
 
+// The folder: what follows the program's name and the blanks after it.
+const char* FolderArgument(const char* line) {
+    if (*line == '"') {
+        do ++line; while (*line != '\0' && *line != '"');
+        if (*line == '"') ++line;
+    } else {
+        while (*line > ' ') ++line;
+    }
+    while (*line == ' ' || *line == '\t') ++line;
+    return line;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR folder, int) {
+// Like uninstall.exe it has no C runtime, and reads its argument itself.
+extern "C" [[noreturn]] void ProgramStart() {
     static char path[kPathRoom];
-    if (!Fits(0, folder)) return 1;
+    const char* folder = FolderArgument(GetCommandLineA());
+    if (!Fits(0, folder)) ExitProcess(1);
     lstrcpyA(path, folder);
     RemoveTree(path, static_cast<size_t>(lstrlenA(path)));
-    return 0;
+    ExitProcess(0);
 }
