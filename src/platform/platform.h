@@ -106,6 +106,11 @@ std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
 // Characters stored, terminator included, or the size needed; 0 on failure.
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
 
+// Loads USER32 and looks up the calls the box needs, when a box is about to
+// be shown: imported, it would be loaded in every run. 0 when it cannot be;
+// the two calls below need it and fail without it.
+int LoadUser32();
+
 // The UOI_FLAGS of the process's window station; 0 when they cannot be read.
 int GetProcessWindowStationFlags(std::uint32_t* flags);
 

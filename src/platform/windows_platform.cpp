@@ -46,6 +46,18 @@ Function LookupAs(const char* module, const char* name) {
 
 const char kKernel32[] = "kernel32.dll";
 const char kAdvapi32[] = "advapi32.dll";
+// Loading USER32 sets up a GUI process (under Wine, the display driver too),
+// which a run without a box has no use for. It is a KnownDLL: loaded by
+// name, it always comes from the system folder, never from beside the
+// program.
+const char kUser32[] = "user32.dll";
+
+typedef decltype(&::MessageBoxA) MessageBoxCall;
+typedef decltype(&::GetProcessWindowStation) WindowStationCall;
+typedef decltype(&::GetUserObjectInformationA) ObjectInformationCall;
+MessageBoxCall messageBoxCall = nullptr;
+WindowStationCall windowStationCall = nullptr;
+ObjectInformationCall objectInformationCall = nullptr;
 
 void CopyFindData(const WIN32_FIND_DATAA& data, platform::FindData* found) {
     found->attributes = data.dwFileAttributes;
@@ -136,8 +148,17 @@ long RegDeleteKeyA(RegistryKey root, const char* subKey) {
 
 long RegCloseKey(RegistryKey key) { return ::RegCloseKey(ToKey(key)); }
 
+// USER32 stays loaded until the process ends, as an import would.
+int LoadUser32() {
+    if (::LoadLibraryA(kUser32) == nullptr) return 0;
+    messageBoxCall = LookupAs<MessageBoxCall>(kUser32, "MessageBoxA");
+    windowStationCall = LookupAs<WindowStationCall>(kUser32, "GetProcessWindowStation");
+    objectInformationCall = LookupAs<ObjectInformationCall>(kUser32, "GetUserObjectInformationA");
+    return messageBoxCall && windowStationCall && objectInformationCall ? 1 : 0;
+}
+
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
-    return ::MessageBoxA(nullptr, text, caption, type);
+    return messageBoxCall ? messageBoxCall(nullptr, text, caption, type) : 0;
 }
 
 int IsWow64Process() {
@@ -185,8 +206,8 @@ std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std:
 int GetProcessWindowStationFlags(std::uint32_t* flags) {
     USEROBJECTFLAGS information = {};
     DWORD needed = 0;
-    if (!::GetUserObjectInformationA(::GetProcessWindowStation(), UOI_FLAGS, &information,
-                                     sizeof information, &needed)) {
+    if (!windowStationCall || !objectInformationCall ||
+        !objectInformationCall(windowStationCall(), UOI_FLAGS, &information, sizeof information, &needed)) {
         return 0;
     }
     *flags = information.dwFlags;

@@ -44,8 +44,9 @@ int BoxCanBeSeen() {
     return !platform::GetProcessWindowStationFlags(&flags) || (flags & platform::kWsfVisible) != 0;
 }
 
+// Without USER32 no box can be shown; everything else has been done.
 void Report(const char* name, int removed) {
-    if (!BoxCanBeSeen()) return;
+    if (!platform::LoadUser32() || !BoxCanBeSeen()) return;
     OwnedString message = BuildMessage(name, removed);
     std::uint32_t icon = removed ? platform::kMbIconInformation : platform::kMbIconHand;
     platform::MessageBoxA(message, kCaption, platform::kMbOk | icon);

@@ -72,6 +72,7 @@ struct State {
     std::map<std::string, std::string> environment;  // by upper-case name
     std::uint32_t windowStationFlags;
     bool windowStationReadable;
+    bool user32Missing;
     std::vector<fake::Box> boxes;
     Handle nextHandle;
     int nextHold;
@@ -403,6 +404,7 @@ void Reset() {
     state.environment = {{"SYSTEMROOT", "C:\\Windows"}, {"WINDIR", "C:\\Windows"}};
     state.windowStationFlags = platform::kWsfVisible;
     state.windowStationReadable = true;
+    state.user32Missing = false;
     state.boxes.clear();
     state.nextHandle = 0x1000;
     state.nextHold = 1;
@@ -521,6 +523,7 @@ void SetEnvironment(const std::string& name, const std::string& value) {
 void SetWindowStationFlags(std::uint32_t flags) { The().windowStationFlags = flags; }
 
 void FailWindowStationQuery() { The().windowStationReadable = false; }
+void RemoveUser32() { The().user32Missing = true; }
 
 void AddKey(const std::string& path, View view) {
     std::size_t start = LastComponent(path);
@@ -925,6 +928,8 @@ std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
     return Copied(Expanded(Checked(source)), expanded, size);
 }
+
+int LoadUser32() { return The().user32Missing ? 0 : 1; }
 
 int GetProcessWindowStationFlags(std::uint32_t* flags) {
     if (!The().windowStationReadable) return 0;

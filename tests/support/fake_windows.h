@@ -101,6 +101,7 @@ void SetEnvironment(const std::string& name, const std::string& value);
 // visible one (WSF_VISIBLE) is the start.
 void SetWindowStationFlags(std::uint32_t flags);
 void FailWindowStationQuery();
+void RemoveUser32();  // LoadUser32 fails
 
 // Registry keys under HKEY_LOCAL_MACHINE, by path ("Software\\..."), in the
 // view the program sees by default or, under WOW64, in the 64-bit one.

@@ -313,6 +313,14 @@ TEST_F(ScreenSaverTest, WindowStationNobodySeesGetsNoBoxAndNothingElseChanges) {
     EXPECT_EQ(fake::Boxes().size(), 1u);
 }
 
+TEST_F(ScreenSaverTest, WithoutUser32NoBoxIsShownAndFileAndEntryGoAllTheSame) {
+    fake::RemoveUser32();
+    RemoveScreenSaver("My Saver", kWestern);
+    EXPECT_THAT(fake::Boxes(), IsEmpty());
+    EXPECT_FALSE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+}
+
 // ---- 64-bit Windows: this 32-bit program under WOW64 ----------------------
 
 const std::string kSaver32 = "C:\\Windows\\SysWOW64\\My Saver.scr";  // where kSaver leads
