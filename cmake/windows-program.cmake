@@ -19,14 +19,15 @@ function(windows_program target)
     list(APPEND objects $<TARGET_OBJECTS:${library}>)
   endforeach()
   # Neither exceptions nor run-time type information nor unwind tables: the
-  # program needs none of them, and they would bring in the C++ runtime.
+  # program needs none of them; the first two would bring in the C++ runtime.
   foreach(part IN ITEMS ${target} ${arg_OBJECTS})
     target_compile_options(${part} PRIVATE
       $<$<COMPILE_LANGUAGE:C,CXX>:${UNINSTALL_WARNINGS} -Os -fno-asynchronous-unwind-tables
                                   -ffunction-sections -fdata-sections>
       $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
   endforeach()
-  # The compiler would make the loops of memcpy and memset calls to them.
+  # Built so that the compiler cannot turn the loops of c_strings.c into calls
+  # of the very functions they implement.
   target_sources(${target} PRIVATE ${WINDOWS_PROGRAM_C_STRINGS})
   set_source_files_properties(${WINDOWS_PROGRAM_C_STRINGS} PROPERTIES
     COMPILE_OPTIONS "-ffreestanding;-fno-builtin;-fno-tree-loop-distribute-patterns")
