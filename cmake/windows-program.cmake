@@ -51,7 +51,12 @@ add_executable(uninstall WIN32
   res/uninstall.rc
 )
 windows_program(uninstall OBJECTS uninstall_core)
-target_include_directories(uninstall PRIVATE src res)
+set(compact_manifest ${CMAKE_BINARY_DIR}/res/uninstall-compact.manifest)
+add_custom_command(OUTPUT ${compact_manifest}
+  COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/res/uninstall.manifest -DTARGET=${compact_manifest}
+          -P ${CMAKE_CURRENT_LIST_DIR}/compact-manifest.cmake
+  DEPENDS res/uninstall.manifest ${CMAKE_CURRENT_LIST_DIR}/compact-manifest.cmake VERBATIM)
+target_include_directories(uninstall PRIVATE src res ${CMAKE_BINARY_DIR}/res)
 set_source_files_properties(res/uninstall.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/uninstall.ico;${CMAKE_SOURCE_DIR}/res/uninstall.manifest")
+  "${CMAKE_SOURCE_DIR}/res/uninstall.ico;${compact_manifest}")
 set_target_properties(uninstall PROPERTIES OUTPUT_NAME uninstall)
