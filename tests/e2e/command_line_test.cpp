@@ -34,9 +34,10 @@ void Check(const std::vector<LineCase>& cases) {
     std::vector<Running> runs;
     for (std::size_t i = 0; i < cases.size(); ++i) {
         std::string file = folder / ("file " + std::to_string(i) + ".tmp");
-        e2e::MakeFile(file);
-        runs.push_back(Running{cases[i], file, e2e::Start(cases[i].before + file + cases[i].after)});
+        ASSERT_TRUE(e2e::MakeFile(file));
+        runs.push_back(Running{cases[i], file, {}});
     }
+    for (Running& run : runs) run.started = e2e::Start(run.line.before + run.file + run.line.after);
     Sleep(1000);
     for (Running& run : runs) {
         SCOPED_TRACE(run.line.before + "<file>" + run.line.after);
@@ -60,41 +61,41 @@ void Check(const std::vector<LineCase>& cases) {
 }
 
 TEST(CommandLine, DeletesTheFileAfterThePauseHoweverTheProgramIsNamed) {
-    Check({
+    ASSERT_NO_FATAL_FAILURE(Check({
         {std::string(kQuotedName) + " RMFILE ", "", true, true},
         {std::string(kQuotedName) + "RMFILE ", "", true, true},
         {"uninstall.exe   RMFILE ", "", true, true},
         {std::string(kHighByteName) + " RMFILE ", "", true, true},
         {"uninstall.exe\t \tRMFILE ", "", true, true},
-    });
+    }));
 }
 
 TEST(CommandLine, MatchesTheVerbInAnyCaseAndTrimsBothParts) {
-    Check({
+    ASSERT_NO_FATAL_FAILURE(Check({
         {"uninstall.exe rmfile ", "", true, true},
         {"uninstall.exe RmFiLe ", "", true, true},
         {"uninstall.exe RMFILE\t ", "", true, true},
         {"uninstall.exe RMFILE ", "  \r\n", true, true},
-    });
+    }));
 }
 
 TEST(CommandLine, KeepsBlanksAndQuotesInTheArgument) {
     // A leading blank or quotes make a path that names no file: nothing goes.
-    Check({
+    ASSERT_NO_FATAL_FAILURE(Check({
         {"uninstall.exe RMFILE  ", "", true, false},
         {"uninstall.exe RMFILE \"", "\"", true, false},
-    });
+    }));
 }
 
 TEST(CommandLine, DoesNothingWithoutAVerbItKnows) {
-    Check({
+    ASSERT_NO_FATAL_FAILURE(Check({
         {std::string(kUnclosedName) + " RMFILE ", "", false, false},
         {" uninstall.exe RMFILE ", "", false, false},
         {"uninstall.exe RMFILE\t", "", false, false},
         {"uninstall.exe DELETE ", "", false, false},
         {"uninstall.exe RMFILES ", "", false, false},
         {"uninstall.exe ", " RMFILE", false, false},
-    });
+    }));
 }
 
 TEST(CommandLine, EndsWithCodeZeroWithNoCommandAtAll) {
@@ -108,7 +109,7 @@ TEST(CommandLine, EndsWithCodeZeroWithNoCommandAtAll) {
 TEST(CommandLine, LeavesAFileHeldOpenWithoutDeleteSharing) {
     e2e::ScratchFolder folder("held");
     std::string file = folder / "held.tmp";
-    e2e::MakeFile(file);
+    ASSERT_TRUE(e2e::MakeFile(file));
     HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);

@@ -17,26 +17,39 @@ const DWORD kMarked = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATT
 
 // Three levels of folders, each level with read-only, hidden and system
 // files and folders, names with and without dots.
-void MakeMarkedTree(const std::string& root) {
-    e2e::MakeFolder(root);
-    e2e::MakeFile(root + "\\readme.txt", FILE_ATTRIBUTE_READONLY);
-    e2e::MakeFile(root + "\\hidden.ini", FILE_ATTRIBUTE_HIDDEN);
-    e2e::MakeFile(root + "\\noext", FILE_ATTRIBUTE_SYSTEM);
-    e2e::MakeFolder(root + "\\One", FILE_ATTRIBUTE_READONLY);
-    e2e::MakeFile(root + "\\One\\all.dat", kMarked);
-    e2e::MakeFolder(root + "\\One\\Two.d", FILE_ATTRIBUTE_HIDDEN);
-    e2e::MakeFile(root + "\\One\\Two.d\\system.sys", FILE_ATTRIBUTE_SYSTEM);
-    e2e::MakeFolder(root + "\\One\\Two.d\\Three", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
-    e2e::MakeFile(root + "\\One\\Two.d\\Three\\deep.scr", kMarked);
-    e2e::MakeFile(root + "\\One\\Two.d\\Three\\plain.txt");
-    e2e::MakeFolder(root + "\\Empty", kMarked);
+::testing::AssertionResult MakeMarkedTree(const std::string& root) {
+    const struct {
+        const char* name;  // below root; empty for root itself
+        DWORD attributes;
+        bool folder;
+    } entries[] = {
+        {"", FILE_ATTRIBUTE_NORMAL, true},
+        {"readme.txt", FILE_ATTRIBUTE_READONLY, false},
+        {"hidden.ini", FILE_ATTRIBUTE_HIDDEN, false},
+        {"noext", FILE_ATTRIBUTE_SYSTEM, false},
+        {"One", FILE_ATTRIBUTE_READONLY, true},
+        {"One\\all.dat", kMarked, false},
+        {"One\\Two.d", FILE_ATTRIBUTE_HIDDEN, true},
+        {"One\\Two.d\\system.sys", FILE_ATTRIBUTE_SYSTEM, false},
+        {"One\\Two.d\\Three", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, true},
+        {"One\\Two.d\\Three\\deep.scr", kMarked, false},
+        {"One\\Two.d\\Three\\plain.txt", FILE_ATTRIBUTE_NORMAL, false},
+        {"Empty", kMarked, true},
+    };
+    for (const auto& entry : entries) {
+        std::string path = entry.name[0] ? root + "\\" + entry.name : root;
+        ::testing::AssertionResult made =
+            entry.folder ? e2e::MakeFolder(path, entry.attributes) : e2e::MakeFile(path, entry.attributes);
+        if (!made) return made;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 class FolderTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        MakeMarkedTree(tree);
-        MakeMarkedTree(sentinel);
+        ASSERT_TRUE(MakeMarkedTree(tree));
+        ASSERT_TRUE(MakeMarkedTree(sentinel));
         sentinelBefore = e2e::ListOf(sentinel);
         // Without the reset a read-only file would stay: make sure it would.
         ASSERT_FALSE(DeleteFileA((tree + "\\readme.txt").c_str()));
@@ -107,19 +120,19 @@ TEST_F(FolderTree, LinkInsideTheTreeIsNeverEntered) {
     std::string target = preparedTarget[0] ? preparedTarget : folder / "Target";
     std::string linkedTree = prepared[0] ? link.substr(0, link.rfind('\\', link.rfind('\\') - 1)) : tree;
     if (!prepared[0]) {
-        e2e::MakeFolder(target);
+        ASSERT_TRUE(e2e::MakeFolder(target));
         if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
             GTEST_SKIP() << "cannot make a symbolic link here: " << GetLastError();
         }
     } else {
-        MakeMarkedTree(linkedTree + "\\More");
-        e2e::MakeFile(linkedTree + "\\plain.txt", FILE_ATTRIBUTE_READONLY);
+        ASSERT_TRUE(MakeMarkedTree(linkedTree + "\\More"));
+        ASSERT_TRUE(e2e::MakeFile(linkedTree + "\\plain.txt", FILE_ATTRIBUTE_READONLY));
     }
     ASSERT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) << link;
-    e2e::MakeFile(target + "\\keep.txt", FILE_ATTRIBUTE_READONLY);
-    e2e::MakeFile(target + "\\keep.ini", FILE_ATTRIBUTE_HIDDEN);
-    e2e::MakeFolder(target + "\\Keep", FILE_ATTRIBUTE_SYSTEM);
-    e2e::MakeFile(target + "\\Keep\\keep.dll", kMarked);
+    ASSERT_TRUE(e2e::MakeFile(target + "\\keep.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(e2e::MakeFile(target + "\\keep.ini", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(e2e::MakeFolder(target + "\\Keep", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(e2e::MakeFile(target + "\\Keep\\keep.dll", kMarked));
     DWORD targetAttributes = GetFileAttributesA(target.c_str());
     e2e::Listing targetBefore = e2e::ListOf(target);
 
@@ -172,12 +185,12 @@ TEST(FolderTreeNames, NamesThatReadAsPathsOutOfTheTreeStayAndAllOutsideSurvives)
     e2e::ScratchFolder folder("names");
     std::string outer = folder / "a";
     std::string target = outer + "\\b\\target";
-    e2e::MakeFolder(outer);
-    e2e::MakeFolder(outer + "\\keep", FILE_ATTRIBUTE_HIDDEN);
-    e2e::MakeFile(outer + "\\keep\\data.txt", FILE_ATTRIBUTE_READONLY);
-    e2e::MakeFolder(outer + "\\b");
-    e2e::MakeFile(outer + "\\b\\sibling.txt", FILE_ATTRIBUTE_SYSTEM);
-    MakeMarkedTree(target);
+    ASSERT_TRUE(e2e::MakeFolder(outer));
+    ASSERT_TRUE(e2e::MakeFolder(outer + "\\keep", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(e2e::MakeFile(outer + "\\keep\\data.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(e2e::MakeFolder(outer + "\\b"));
+    ASSERT_TRUE(e2e::MakeFile(outer + "\\b\\sibling.txt", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(MakeMarkedTree(target));
     std::wstring wideTarget = e2e::Wide(target);
     std::wstring oddFolder = wideTarget + L"\\" + kOutToKeep;
     std::wstring oddFile = wideTarget + L"\\" + kOutToSibling;
@@ -214,8 +227,8 @@ TEST(FolderTreeNames, NamesThatReadAsPathsOutOfTheTreeStayAndAllOutsideSurvives)
 TEST(FolderTreeNames, LookAlikeOfTheFolderNamedSurvives) {
     e2e::ScratchFolder folder("bestfit");
     std::string namesake = folder / "Saver";
-    e2e::MakeFolder(namesake);
-    e2e::MakeFile(namesake + "\\keep.txt");
+    ASSERT_TRUE(e2e::MakeFolder(namesake));
+    ASSERT_TRUE(e2e::MakeFile(namesake + "\\keep.txt"));
     std::wstring named = e2e::Wide(folder.Path()) + L"\\\u015Caver";
     ASSERT_TRUE(CreateDirectoryW(named.c_str(), nullptr));
     e2e::Finished finished = e2e::RunWide(L"uninstall.exe RMDIR " + named);
@@ -233,11 +246,11 @@ TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
     std::string tree = folder / (so + table);
     std::string sentinel = folder / (so + table + "2");
     for (const std::string& root : {tree, sentinel}) {
-        e2e::MakeFolder(root);
-        e2e::MakeFile(root + "\\" + table + ".txt", FILE_ATTRIBUTE_READONLY);
-        e2e::MakeFolder(root + "\\" + so, FILE_ATTRIBUTE_HIDDEN);
-        e2e::MakeFolder(root + "\\" + so + "\\" + so + so, FILE_ATTRIBUTE_SYSTEM);
-        e2e::MakeFile(root + "\\" + so + "\\" + so + so + "\\" + table, kMarked);
+        ASSERT_TRUE(e2e::MakeFolder(root));
+        ASSERT_TRUE(e2e::MakeFile(root + "\\" + table + ".txt", FILE_ATTRIBUTE_READONLY));
+        ASSERT_TRUE(e2e::MakeFolder(root + "\\" + so, FILE_ATTRIBUTE_HIDDEN));
+        ASSERT_TRUE(e2e::MakeFolder(root + "\\" + so + "\\" + so + so, FILE_ATTRIBUTE_SYSTEM));
+        ASSERT_TRUE(e2e::MakeFile(root + "\\" + so + "\\" + so + so + "\\" + table, kMarked));
     }
     std::map<std::string, std::string> sentinelBefore = Snapshot(sentinel);
     e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + tree);

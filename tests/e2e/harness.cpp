@@ -90,24 +90,35 @@ ScratchFolder::ScratchFolder(const char* tag) {
     path_ = std::string(temp) + "uninstall-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++made) + "-" + tag;
     RemoveTree(path_);
-    EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+    // Where this fails, the test's first file in it fails at its own line.
+    CreateDirectoryA(path_.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-void MakeFile(const std::string& path, DWORD attributes) {
+namespace {
+
+::testing::AssertionResult Failed(const char* what, const std::string& path) {
+    return ::testing::AssertionFailure() << what << " " << path << ": error " << GetLastError();
+}
+
+}  // namespace
+
+::testing::AssertionResult MakeFile(const std::string& path, DWORD attributes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    if (file == INVALID_HANDLE_VALUE) return Failed("cannot make", path);
     DWORD written = 0;
     WriteFile(file, path.data(), static_cast<DWORD>(path.size()), &written, nullptr);
     CloseHandle(file);
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
+    if (!SetFileAttributesA(path.c_str(), attributes)) return Failed("cannot mark", path);
+    return ::testing::AssertionSuccess();
 }
 
-void MakeFolder(const std::string& path, DWORD attributes) {
-    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
+::testing::AssertionResult MakeFolder(const std::string& path, DWORD attributes) {
+    if (!CreateDirectoryA(path.c_str(), nullptr)) return Failed("cannot make", path);
+    if (!SetFileAttributesA(path.c_str(), attributes)) return Failed("cannot mark", path);
+    return ::testing::AssertionSuccess();
 }
 
 bool Exists(const std::string& path) {
@@ -187,17 +198,19 @@ std::string EntryPath(const std::string& name) { return std::string(kUninstallLi
 
 }  // namespace
 
-void InstallEntry(const std::string& name, DWORD type, const std::string& data, REGSAM view) {
+::testing::AssertionResult InstallEntry(const std::string& name, DWORD type, const std::string& data,
+                                        REGSAM view) {
     HKEY key = nullptr;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
-    ASSERT_EQ(status, ERROR_SUCCESS) << name;
+    if (status != ERROR_SUCCESS) return ::testing::AssertionFailure() << "cannot make " << name << ": " << status;
     if (type != 0) {
         status = RegSetValueExA(key, "PathToSCR", 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                 static_cast<DWORD>(data.size()));
-        EXPECT_EQ(status, ERROR_SUCCESS) << name;
     }
     RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return ::testing::AssertionFailure() << "cannot set " << name << ": " << status;
+    return ::testing::AssertionSuccess();
 }
 
 bool EntryExists(const std::string& name, REGSAM view) {

@@ -5,6 +5,7 @@
 #ifndef UNINSTALL_TESTS_E2E_HARNESS_H
 #define UNINSTALL_TESTS_E2E_HARNESS_H
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <map>
@@ -50,8 +51,10 @@ private:
     std::string path_;
 };
 
-void MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
-void MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+// The helpers that set up state return whether they could, so that a test
+// checks it (ASSERT_TRUE) and a failure is reported at the test's own line.
+::testing::AssertionResult MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+::testing::AssertionResult MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 bool Exists(const std::string& path);
 std::string ContentOf(const std::string& path);
 // The wide form of an ANSI path, for names the ANSI calls cannot make.
@@ -68,7 +71,8 @@ void RemoveTree(const std::string& path);
 // type 0 makes an entry without it. view is 0 for this program's own view
 // of the registry, or KEY_WOW64_64KEY for the 64-bit one on 64-bit Windows.
 const char kUninstallList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-void InstallEntry(const std::string& name, DWORD type, const std::string& data, REGSAM view = 0);
+::testing::AssertionResult InstallEntry(const std::string& name, DWORD type, const std::string& data,
+                                        REGSAM view = 0);
 bool EntryExists(const std::string& name, REGSAM view = 0);
 void DeleteEntry(const std::string& name, REGSAM view = 0);  // and any subkeys it has
 int EntryCount();

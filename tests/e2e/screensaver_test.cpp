@@ -16,8 +16,8 @@ namespace {
 class ScreenSaver : public ::testing::Test {
 protected:
     void SetUp() override {
-        e2e::MakeFile(saver);
-        e2e::InstallEntry(name, REG_SZ, saver + '\0');
+        ASSERT_TRUE(e2e::MakeFile(saver));
+        ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, saver + '\0'));
     }
     void TearDown() override { e2e::DeleteEntry(name); }
 
@@ -107,7 +107,7 @@ TEST_F(ScreenSaver, ValueThatHoldsNoTrustworthyPathChangesNothing) {
     for (const BadValue& value : cases) {
         SCOPED_TRACE(value.what);
         e2e::DeleteEntry(name);
-        e2e::InstallEntry(name, value.type, value.data);
+        ASSERT_TRUE(e2e::InstallEntry(name, value.type, value.data));
         e2e::BoxSeen seen = Uninstall(name);
         EXPECT_EQ(seen.boxes, 0);
         EXPECT_TRUE(e2e::Exists(saver));
@@ -116,7 +116,7 @@ TEST_F(ScreenSaver, ValueThatHoldsNoTrustworthyPathChangesNothing) {
 }
 
 TEST_F(ScreenSaver, NameThatPicksNoSingleEntryChangesNothing) {
-    e2e::InstallEntry(name + "\\Inner", REG_SZ, saver + '\0');
+    ASSERT_TRUE(e2e::InstallEntry(name + "\\Inner", REG_SZ, saver + '\0'));
     int entries = e2e::EntryCount();
     for (const std::string& typed : {std::string(""), name + "\\Inner", "..\\Uninstall\\" + name}) {
         SCOPED_TRACE(typed);
@@ -131,7 +131,7 @@ TEST_F(ScreenSaver, NameThatPicksNoSingleEntryChangesNothing) {
 // Authors often quote paths; Windows names never hold a quote.
 TEST_F(ScreenSaver, QuotedPathIsRemoved) {
     e2e::DeleteEntry(name);
-    e2e::InstallEntry(name, REG_SZ, "\"" + saver + "\"" + '\0');
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, "\"" + saver + "\"" + '\0'));
     e2e::BoxSeen seen = Uninstall(name);
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_FALSE(e2e::Exists(saver));
@@ -143,7 +143,7 @@ TEST_F(ScreenSaver, QuotedPathIsRemoved) {
 TEST_F(ScreenSaver, ExpandableValueIsExpanded) {
     ASSERT_TRUE(SetEnvironmentVariableA("UNINSTALL_E2E_SAVER_FOLDER", folder.Path().c_str()));
     e2e::DeleteEntry(name);
-    e2e::InstallEntry(name, REG_EXPAND_SZ, std::string("%UNINSTALL_E2E_SAVER_FOLDER%\\E2E Saver.scr") + '\0');
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_EXPAND_SZ, std::string("%UNINSTALL_E2E_SAVER_FOLDER%\\E2E Saver.scr") + '\0'));
     e2e::BoxSeen seen = Uninstall(name);
     SetEnvironmentVariableA("UNINSTALL_E2E_SAVER_FOLDER", nullptr);
     EXPECT_EQ(seen.text, Removed(name));
@@ -179,9 +179,9 @@ protected:
         return e2e::Exists(systemSaver);
     }
 
-    void MakeNative() {
+    ::testing::AssertionResult MakeNative() {
         e2e::NativeFileSystem native;
-        e2e::MakeFile(systemSaver);
+        return e2e::MakeFile(systemSaver);
     }
 
     std::string systemSaver;
@@ -190,8 +190,8 @@ protected:
 // A 32-bit installer that put its saver into the native System32: before,
 // the box said "removed" while the file stayed.
 TEST_F(Wow64ScreenSaver, EntryOf32BitViewWithItsFileInTheNativeSystemFolder) {
-    MakeNative();
-    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0');
+    ASSERT_TRUE(MakeNative());
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, systemSaver + '\0'));
     e2e::BoxSeen seen = Uninstall(name);
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_EQ(seen.icon, "information");
@@ -200,8 +200,8 @@ TEST_F(Wow64ScreenSaver, EntryOf32BitViewWithItsFileInTheNativeSystemFolder) {
 }
 
 TEST_F(Wow64ScreenSaver, NativeFileHeldOpenKeepsTheEntryAndShowsTheError) {
-    MakeNative();
-    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0');
+    ASSERT_TRUE(MakeNative());
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, systemSaver + '\0'));
     HANDLE held = INVALID_HANDLE_VALUE;
     {
         e2e::NativeFileSystem native;
@@ -219,9 +219,9 @@ TEST_F(Wow64ScreenSaver, NativeFileHeldOpenKeepsTheEntryAndShowsTheError) {
 // A 64-bit installer's entry: before, nothing happened at all. Its file is
 // native; a 32-bit saver of the same name in SysWOW64 is not its file.
 TEST_F(Wow64ScreenSaver, EntryOf64BitViewWithItsNativeFile) {
-    MakeNative();
-    e2e::MakeFile(systemSaver);
-    e2e::InstallEntry(name, REG_SZ, systemSaver + '\0', KEY_WOW64_64KEY);
+    ASSERT_TRUE(MakeNative());
+    ASSERT_TRUE(e2e::MakeFile(systemSaver));
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, systemSaver + '\0', KEY_WOW64_64KEY));
     e2e::BoxSeen seen = Uninstall(name);
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_FALSE(NativeExists());
@@ -230,9 +230,9 @@ TEST_F(Wow64ScreenSaver, EntryOf64BitViewWithItsNativeFile) {
 }
 
 TEST_F(Wow64ScreenSaver, ExpandableValueOf64BitViewNamesTheNativeSystemFolder) {
-    MakeNative();
+    ASSERT_TRUE(MakeNative());
     std::string leaf = systemSaver.substr(systemSaver.rfind('\\'));
-    e2e::InstallEntry(name, REG_EXPAND_SZ, "%SystemRoot%\\System32" + leaf + '\0', KEY_WOW64_64KEY);
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_EXPAND_SZ, "%SystemRoot%\\System32" + leaf + '\0', KEY_WOW64_64KEY));
     e2e::BoxSeen seen = Uninstall(name);
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_FALSE(NativeExists());
@@ -250,8 +250,8 @@ TEST(CodePage932, RemovesTheSaverOfANameWhoseSecondByteIsABackslash) {
     e2e::ScratchFolder folder("932");
     std::string name = std::string(kSoftware) + " " + std::to_string(GetCurrentProcessId());
     std::string saver = folder / (std::string(kSoftware) + ".scr");
-    e2e::MakeFile(saver);
-    e2e::InstallEntry(name, REG_SZ, saver + '\0');
+    ASSERT_TRUE(e2e::MakeFile(saver));
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, saver + '\0'));
     e2e::Started started = e2e::Start("uninstall.exe RMSCR " + name);
     e2e::BoxSeen seen = e2e::WatchBoxes(started, [] { return true; });
     e2e::Finished finished = e2e::Finish(started);
@@ -285,8 +285,8 @@ TEST(Unattended, RunWhereNobodyCanSeeABoxRemovesTheSaverAndEnds) {
     e2e::ScratchFolder folder("unattended");
     std::string name = "E2E Unattended " + std::to_string(GetCurrentProcessId());
     std::string saver = folder / "unattended.scr";
-    e2e::MakeFile(saver);
-    e2e::InstallEntry(name, REG_SZ, saver + '\0');
+    ASSERT_TRUE(e2e::MakeFile(saver));
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, saver + '\0'));
     e2e::Started started = e2e::Start("uninstall.exe RMSCR " + name, (station + "\\Default").c_str());
     e2e::Finished finished = e2e::Finish(started, 20000);
     bool entryLeft = e2e::EntryExists(name);

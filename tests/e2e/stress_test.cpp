@@ -218,12 +218,12 @@ TEST_F(Stress, RmscrFiftyTimesInARow) {
         Round round = RoundOf(i);
         std::string name = "Stress Saver " + std::to_string(GetCurrentProcessId()) + " " + std::to_string(i);
         std::string saver = scratch / (std::to_string(i) + ".scr");
-        e2e::MakeFile(saver);
+        ASSERT_TRUE(e2e::MakeFile(saver));
         if (round == kFileMissing) DeleteFileA(saver.c_str());
         if (round == kValueNotAString) {
-            e2e::InstallEntry(name, REG_BINARY, saver + '\0');
+            ASSERT_TRUE(e2e::InstallEntry(name, REG_BINARY, saver + '\0'));
         } else {
-            e2e::InstallEntry(name, REG_SZ, saver + '\0');
+            ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, saver + '\0'));
         }
         HANDLE held = INVALID_HANDLE_VALUE;
         if (round == kHeldForReading) {
