@@ -242,6 +242,8 @@ bool RunsUnderWow64() {
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
+bool RunsUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
 bool Promised(const char* variable) {
     char value[8] = "";
     return GetEnvironmentVariableA(variable, value, sizeof value) > 0;

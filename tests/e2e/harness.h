@@ -79,6 +79,8 @@ int EntryCount();
 
 // 64-bit Windows, where this 32-bit program runs under WOW64.
 bool RunsUnderWow64();
+// Wine, whose ntdll says so, rather than Windows.
+bool RunsUnderWine();
 
 // Skips the running test when condition does not hold here, unless the
 // environment variable promise is set: a run that was promised a 64-bit
