@@ -1,6 +1,11 @@
 // The Windows calls the commands make, in their ANSI forms, declared with this
 // program's own small types so that no command needs <windows.h>.
 //
+// A function named as a Win32 call makes that call, with the arguments this
+// program never varies left out (security attributes, template files, owner
+// windows, reserved words). One that does something else, or more, has a
+// name of its own.
+//
 // The Windows build links windows_platform.cpp, which hands each call to the
 // real API unchanged. The host build links an in-memory model of the same
 // functions instead, so the commands can be exercised without Windows.
@@ -94,8 +99,9 @@ long RegCloseKey(RegistryKey key);
 // WOW64, on 64-bit Windows, where this 32-bit process sees the 32-bit view
 // of HKLM\Software and SysWOW64 in place of System32. 32-bit Windows XP
 // lacks some of these calls, so they are looked up at run time: there
-// IsWow64Process yields 0 and the others fail.
-int IsWow64Process();
+// RunsUnderWow64 yields 0 and the others fail.
+// IsWow64Process for this process: 1 under WOW64.
+int RunsUnderWow64();
 // Redirection off for this thread until reverted; 0 when it cannot be.
 int Wow64DisableWow64FsRedirection(RedirectionState* old);
 int Wow64RevertWow64FsRedirection(RedirectionState old);

@@ -161,7 +161,7 @@ int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     return messageBoxCall ? messageBoxCall(nullptr, text, caption, type) : 0;
 }
 
-int IsWow64Process() {
+int RunsUnderWow64() {
     typedef BOOL(WINAPI * IsWow64ProcessCall)(HANDLE, PBOOL);
     auto call = LookupAs<IsWow64ProcessCall>(kKernel32, "IsWow64Process");
     BOOL wow64 = FALSE;

@@ -96,7 +96,7 @@ int RemoveSaverFile(const char* path, int native, const platform::LeadBytes& lea
     const Place asSeen = {0};
     const Place nativeFiles = {1};
     if (native) return RemoveFileAt(nativeFiles, path);
-    if (platform::IsWow64Process() && InSystemFolder(path, leadBytes) &&
+    if (platform::RunsUnderWow64() && InSystemFolder(path, leadBytes) &&
         AttributesAt(asSeen, path) == platform::kInvalidFileAttributes) {
         return RemoveFileAt(nativeFiles, path);
     }

@@ -46,7 +46,7 @@ int OpenUninstallEntry(const char* keyPath, UninstallEntry* entry) {
     long status = platform::RegOpenKeyExA(platform::kLocalMachine, keyPath, 0, platform::kKeyAllAccess,
                                           &entry->key);
     if (status == platform::kErrorSuccess) return 1;
-    if (status != platform::kErrorFileNotFound || !platform::IsWow64Process()) return 0;
+    if (status != platform::kErrorFileNotFound || !platform::RunsUnderWow64()) return 0;
     entry->view = platform::kKeyWow64_64Key;
     return platform::RegOpenKeyExA(platform::kLocalMachine, keyPath, 0,
                                    platform::kKeyAllAccess | entry->view, &entry->key) ==

@@ -891,7 +891,7 @@ int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     return 1;  // IDOK
 }
 
-int IsWow64Process() { return The().wow64 ? 1 : 0; }
+int RunsUnderWow64() { return The().wow64 ? 1 : 0; }
 
 int Wow64DisableWow64FsRedirection(RedirectionState* old) {
     Log("Wow64DisableWow64FsRedirection");

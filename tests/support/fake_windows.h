@@ -82,7 +82,7 @@ void Release(int hold);
 // Searches, file handles and keys the program opened and has not closed.
 int HandlesLeftOpen();
 
-// 64-bit Windows, with this 32-bit program under WOW64: IsWow64Process says
+// 64-bit Windows, with this 32-bit program under WOW64: RunsUnderWow64 says
 // so, the registry has a second, 64-bit view (KEY_WOW64_64KEY), and every
 // path in C:\Windows\System32 leads to C:\Windows\SysWOW64 unless the
 // program has turned redirection off. Without it, KEY_WOW64_64KEY is ignored
