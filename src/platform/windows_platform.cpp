@@ -1,4 +1,7 @@
 // The real Windows API behind platform.h: each call is passed on unchanged.
+// The seam's functions carry the Win32 names, so each forwarding call names
+// the API's with "::": without it, it would call itself. The build makes
+// that an error (-Werror=infinite-recursion).
 #include "platform/platform.h"
 
 #include <windows.h>
