@@ -12,7 +12,7 @@ namespace {
 const char kVerbRemoveFile[] = "RMFILE";
 const char kVerbRemoveFolder[] = "RMDIR";
 const char kVerbRemoveScreenSaver[] = "RMSCR";
-const char kSeparator[] = " ";  // only a blank separates; a tab does not
+const char kBlank[] = " ";  // only a blank separates verb and argument; a tab does not
 const std::uint32_t kRemoveFilePauseMs = 2000;
 
 // Whole-string comparison folding A-Z to a-z and no other byte.
@@ -32,7 +32,7 @@ int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argume
     verb = nullptr;
     argument = nullptr;
     if (commandText == nullptr || commandText[0] == '\0') return 0;
-    int separator = FindNoCase(1, commandText, kSeparator);
+    int separator = FindNoCase(1, commandText, kBlank);
     if (separator < 0) return 0;
     verb = TrimRight(CopyRange(commandText, 0, separator - 1));
     argument = TrimRight(CopyRange(commandText, separator + 1,
