@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "entry/command_text.h"
+#include "entry/exit_code.h"
 #include "folders/folder_tree.h"
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
@@ -57,5 +58,5 @@ int RunProcess() {
     const char* line = platform::GetCommandLineA();
     // A look-alike copy would act on another file, folder or entry.
     if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line, leadBytes), leadBytes);
-    return platform::kExitCode;
+    return kExitCode;
 }

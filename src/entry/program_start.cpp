@@ -6,6 +6,5 @@
 #include "platform/platform.h"
 
 extern "C" [[noreturn]] void ProgramStart() {
-    RunProcess();
-    platform::EndProcess();
+    platform::ExitProcess(static_cast<std::uint32_t>(RunProcess()));
 }

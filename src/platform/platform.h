@@ -25,7 +25,6 @@ typedef char16_t WideChar;                // a UTF-16 code unit, as Windows keep
 const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
 const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
 
-const int kExitCode = 0;  // every run ends with this code, whatever happened
 const int kMaxPath = 260; // an ANSI path: 259 characters and the terminator
 
 const std::uint32_t kFileAttributeReadOnly = 0x1;
@@ -138,8 +137,8 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
 void* AllocateBlock(std::size_t bytes);
 void ReleaseBlock(void* block);
 
-// Ends the process at once with kExitCode.
-[[noreturn]] void EndProcess();
+// Ends the process at once, with code as its exit code.
+[[noreturn]] void ExitProcess(std::uint32_t code);
 
 }  // namespace platform
 

@@ -249,6 +249,6 @@ void* AllocateBlock(std::size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 
 
 void ReleaseBlock(void* block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 
-void EndProcess() { ::ExitProcess(kExitCode); }
+void ExitProcess(std::uint32_t code) { ::ExitProcess(code); }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "entry/exit_code.h"
 #include "platform/platform.h"
 #include "text/characters.h"
 
@@ -28,7 +29,7 @@ bool MatchesAt(const char* text, int position, const char* pattern, int patternL
 // spent the process ends at once, with its usual exit code.
 char* AllocateText(std::size_t bytes) {
     char* block = static_cast<char*>(platform::AllocateBlock(bytes));
-    if (block == nullptr) platform::EndProcess();
+    if (block == nullptr) platform::ExitProcess(kExitCode);
     return block;
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "entry/dispatch.h"
+#include "entry/exit_code.h"
 #include "fake_windows.h"
 #include "platform/platform.h"
 
@@ -571,7 +572,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     run.line = line.c_str();
     run.before = TakeSnapshot();
     run.allowed = WhatTheLineNames(run.line);
-    if (RunProcess() != platform::kExitCode) Violation(run, "ended with another exit code");
+    if (RunProcess() != kExitCode) Violation(run, "ended with another exit code");
     CheckReleased(run);
     // Files deleted while held open go once the last holder lets go.
     for (int hold : world.holds) fake::Release(hold);

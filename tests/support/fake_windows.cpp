@@ -967,10 +967,10 @@ void ReleaseBlock(void* block) {
     std::free(block);
 }
 
-void EndProcess() {
-    std::fprintf(stderr, "EndProcess after %zu calls\n", The().calls.size());
+void ExitProcess(std::uint32_t code) {
+    std::fprintf(stderr, "ExitProcess(%u) after %zu calls\n", code, The().calls.size());
     std::fflush(stderr);
-    _exit(kExitCode);
+    _exit(static_cast<int>(code));
 }
 
 }  // namespace platform

@@ -162,9 +162,9 @@ void PrepareTree() {
 // 0 and hands no null string to any call: the fake aborts on a null path.
 TEST_F(DispatchTest, HeapExhaustionEndsTheProcessWithCodeZero) {
     const HeapScenario scenarios[] = {
-        {"u.exe RMFILE C:\\x.tmp", PrepareNothing, "EndProcess after 0 calls"},
-        {"u.exe RMSCR S", PrepareScreenSaver, "EndProcess after [0-9]+ calls"},
-        {"u.exe RMDIR C:\\S", PrepareTree, "EndProcess after [0-9]+ calls"},
+        {"u.exe RMFILE C:\\x.tmp", PrepareNothing, "ExitProcess\\(0\\) after 0 calls"},
+        {"u.exe RMSCR S", PrepareScreenSaver, "ExitProcess\\(0\\) after [0-9]+ calls"},
+        {"u.exe RMDIR C:\\S", PrepareTree, "ExitProcess\\(0\\) after [0-9]+ calls"},
     };
     for (const HeapScenario& scenario : scenarios) {
         fake::Reset();
