@@ -9,9 +9,8 @@
 const char* CommandTextOf(const char* commandLine, const platform::LeadBytes& leadBytes);
 
 // 1 if commandLine, the line as the ANSI calls see it, is an exact copy of
-// the line Windows keeps in UTF-16. Windows makes the ANSI copy by "best
-// fit": a character the code page lacks becomes a look-alike ('S' for U+015C,
-// '\' for U+FF3C) or '?', and the copy then names something else.
+// the line Windows keeps in UTF-16, not a best-fit one (the rule is in
+// folders/entry_name.h).
 int IsExactCopyOfCommandLine(const char* commandLine);
 
 #endif

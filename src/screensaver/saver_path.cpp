@@ -35,9 +35,8 @@ int ExpandInPlace(char* path) {
 }
 
 // 1 if the value as Windows keeps it, in UTF-16, converts to the code page
-// without a best fit into exactly stored: a character the code page lacks
-// comes back from the ANSI call as '?' or a look-alike, a name of another
-// file.
+// without a best fit into exactly stored: a best-fit copy names another file
+// (the rule is in folders/entry_name.h).
 int StoredExactly(platform::RegistryKey key, const char* stored) {
     platform::WideChar wide[kSaverPathSize];
     std::uint32_t type = 0;
