@@ -2,11 +2,9 @@
 #ifndef UNINSTALL_ENTRY_COMMAND_TEXT_H
 #define UNINSTALL_ENTRY_COMMAND_TEXT_H
 
-#include "platform/platform.h"
-
 // Returns the part of commandLine that follows the program's name and the
 // white space after it. The result points into commandLine.
-const char* CommandTextOf(const char* commandLine, const platform::LeadBytes& leadBytes);
+const char* CommandTextOf(const char* commandLine);
 
 // 1 if commandLine, the line as the ANSI calls see it, is an exact copy of
 // the line Windows keeps in UTF-16, not a best-fit one (the rule is in

@@ -41,22 +41,20 @@ int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argume
     return 1;
 }
 
-void RunCommand(const char* commandText, const platform::LeadBytes& leadBytes) {
+void RunCommand(const char* commandText) {
     OwnedString verb = nullptr;
     OwnedString argument = nullptr;
     if (!SplitCommand(commandText, verb, argument)) return;
     if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(argument);
-    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument, leadBytes);
-    if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument, leadBytes);
+    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument);
+    if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument);
     FreeString(verb);
     FreeString(argument);
 }
 
 int RunProcess() {
-    platform::LeadBytes leadBytes;
-    platform::GetAnsiLeadBytes(&leadBytes);
     const char* line = platform::GetCommandLineA();
     // A look-alike copy would act on another file, folder or entry.
-    if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line, leadBytes), leadBytes);
+    if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line));
     return kExitCode;
 }

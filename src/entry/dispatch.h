@@ -3,7 +3,6 @@
 #ifndef UNINSTALL_ENTRY_DISPATCH_H
 #define UNINSTALL_ENTRY_DISPATCH_H
 
-#include "platform/platform.h"
 #include "text/owned_string.h"
 
 // Splits at the first blank from index 1 on; both parts are trimmed on the
@@ -12,8 +11,7 @@
 int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argument);
 
 // Runs RMFILE, RMDIR or RMSCR as the verb says; anything else does nothing.
-// The commands read names with leadBytes, the ANSI code page's lead bytes.
-void RunCommand(const char* commandText, const platform::LeadBytes& leadBytes);
+void RunCommand(const char* commandText);
 
 // The whole run: forms the command text from the process's command line,
 // runs it and returns the exit code.

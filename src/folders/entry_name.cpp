@@ -10,10 +10,10 @@ const char kDot = '.';
 const char kBlank = ' ';
 
 // A name of dots and blanks alone ends in one of them too.
-int EndsInDotOrBlank(const char* name, const platform::LeadBytes& leadBytes) {
+int EndsInDotOrBlank(const char* name) {
     int ends = 0;
     for (const char* at = name; *at != '\0';) {
-        int length = CharacterLength(at, leadBytes);
+        int length = CharacterLength(at);
         ends = length == 1 && (*at == kDot || *at == kBlank);
         at += length;
     }
@@ -22,7 +22,7 @@ int EndsInDotOrBlank(const char* name, const platform::LeadBytes& leadBytes) {
 
 }  // namespace
 
-int NamesOnlyThisEntry(const char* name, const platform::LeadBytes& leadBytes) {
-    return name[0] != '\0' && !HoldsCharacterOf(name, kNeverInAName, leadBytes) &&
-           !EndsInDotOrBlank(name, leadBytes);
+int NamesOnlyThisEntry(const char* name) {
+    return name[0] != '\0' && !HoldsCharacterOf(name, kNeverInAName) &&
+           !EndsInDotOrBlank(name);
 }

@@ -74,17 +74,17 @@ void DeleteKeptEntries(const char* folder, const KeptEntries& kept) {
 
 // One search: each subfolder is removed completely as the search meets it,
 // with the search still open; the other entries go once it has ended.
-void RemoveContents(const char* folder, const platform::LeadBytes& leadBytes) {
+void RemoveContents(const char* folder) {
     platform::FindData found;
     platform::Handle search = SearchFolder(folder, &found);
     if (search == platform::kInvalidHandle) return;
     KeptEntries kept = {nullptr, 0, 0};
     OwnedString child = nullptr;
     do {
-        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name, leadBytes)) continue;
+        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name)) continue;
         if (IsFolder(found.attributes)) {
             BuildChildPath(child, folder, found.name);
-            RemoveFolderTree(child, found.attributes, leadBytes);
+            RemoveFolderTree(child, found.attributes);
         } else {
             KeepEntry(kept, found.name, found.attributes);
         }
@@ -109,15 +109,15 @@ int PathExists(const char* path, std::uint32_t* attributes) {
 // A folder that still holds something refuses to go, so its emptiness needs
 // no search of its own. A link goes as a link; RemoveDirectoryA leaves a
 // file link.
-void RemoveFolderTree(const char* folder, std::uint32_t attributes, const platform::LeadBytes& leadBytes) {
-    if (!IsLink(attributes)) RemoveContents(folder, leadBytes);
+void RemoveFolderTree(const char* folder, std::uint32_t attributes) {
+    if (!IsLink(attributes)) RemoveContents(folder);
     RemoveEntry(folder, attributes, platform::RemoveDirectoryA);
 }
 
-void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadBytes) {
+void RemoveExistingFolder(const char* folder) {
     // "C:" finds the drive's current folder, but "C:\*.*" searches its root.
     if (IsBareDrive(folder)) return;
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
-    RemoveFolderTree(folder, attributes, leadBytes);
+    RemoveFolderTree(folder, attributes);
 }

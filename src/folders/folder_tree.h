@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
-
 // 1 if a search for path finds an entry with attributes other than 0; the
 // entry's attributes go to *attributes when it is not null. Wildcards in
 // path are matched by the search.
@@ -19,13 +17,13 @@ int PathExists(const char* path, std::uint32_t* attributes = nullptr);
 // more try), so read-only, hidden and system entries go too; what still
 // cannot be deleted stays, reset, with the folders that hold it. Links are
 // removed as links, never entered and never reset; if folder is one, only
-// the link goes. An entry whose name, read with the lead bytes of the ANSI
+// the link goes. An entry whose name, read as characters of the ANSI
 // code page, could reach another entry is not touched at all: it stays, with
 // the folders that hold it.
-void RemoveFolderTree(const char* folder, std::uint32_t attributes, const platform::LeadBytes& leadBytes);
+void RemoveFolderTree(const char* folder, std::uint32_t attributes);
 
 // The RMDIR command: removes the tree at folder if the path exists, or only
 // the link when folder is itself one.
-void RemoveExistingFolder(const char* folder, const platform::LeadBytes& leadBytes);
+void RemoveExistingFolder(const char* folder);
 
 #endif

@@ -60,12 +60,6 @@ struct FindData {
     char name[kMaxPath];
 };
 
-// isLead[b] is 1 when byte b starts a double-byte character in the ANSI code
-// page.
-struct LeadBytes {
-    unsigned char isLead[256];
-};
-
 void Sleep(std::uint32_t milliseconds);
 int DeleteFileA(const char* path);
 Handle FindFirstFileA(const char* path, FindData* found);
@@ -122,11 +116,13 @@ int GetProcessWindowStationFlags(std::uint32_t* flags);
 // Always without an owner window; returns once the user has closed the box.
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type);
 
-// Start-up: the whole command line, as the ANSI calls see it and as Windows
-// keeps it, and the lead bytes of the ANSI code page.
+// The whole command line, as the ANSI calls see it and as Windows keeps it.
 const char* GetCommandLineA();
 const WideChar* GetCommandLineW();
-void GetAnsiLeadBytes(LeadBytes* table);
+
+// 1 when byte starts a double-byte character in the ANSI code page: it and
+// the byte after it are one character.
+int IsDBCSLeadByte(unsigned char byte);
 
 // WideCharToMultiByte into the ANSI code page with no best fit and no
 // default character: the bytes stored (or needed, when size is 0), 0 on

@@ -233,17 +233,7 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
     return stored;
 }
 
-void GetAnsiLeadBytes(LeadBytes* table) {
-    for (unsigned char& lead : table->isLead) lead = 0;
-    CPINFO info;
-    if (!::GetCPInfo(::GetACP(), &info)) return;
-    // LeadByte holds pairs of inclusive ranges, ended by a pair of zeros.
-    for (int pair = 0; pair + 1 < MAX_LEADBYTES && info.LeadByte[pair] != 0; pair += 2) {
-        for (int byte = info.LeadByte[pair]; byte <= info.LeadByte[pair + 1]; ++byte) {
-            table->isLead[byte] = 1;
-        }
-    }
-}
+int IsDBCSLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) ? 1 : 0; }
 
 void* AllocateBlock(std::size_t bytes) { return ::HeapAlloc(::GetProcessHeap(), 0, bytes); }
 

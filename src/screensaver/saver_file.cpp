@@ -1,5 +1,6 @@
 #include "screensaver/saver_file.h"
 
+#include "platform/platform.h"
 #include "screensaver/saver_path.h"
 #include "text/characters.h"
 #include "text/path_forms.h"
@@ -11,7 +12,7 @@ const char kSeparator = '\\';
 // 1 if path lies in the system folder or below it, which WOW64 redirects.
 // WOW64 redirects the path Windows forms, so it is compared in that form:
 // "/" for "\", "." and ".." resolved, a "\\?\" prefix taken off.
-int InSystemFolder(const char* path, const platform::LeadBytes& leadBytes) {
+int InSystemFolder(const char* path) {
     char system[kSaverPathSize];
     char full[kSaverPathSize];
     std::uint32_t length = platform::GetSystemDirectoryA(system, kSaverPathSize);
@@ -19,7 +20,7 @@ int InSystemFolder(const char* path, const platform::LeadBytes& leadBytes) {
     const char* spelled = AfterDevicePrefix(path);
     std::uint32_t fullLength = platform::GetFullPathNameA(IsFullPath(spelled) ? spelled : path, kSaverPathSize, full);
     if (fullLength == 0 || fullLength >= kSaverPathSize) return 0;
-    return StartsWithNoCase(full, system, leadBytes) && full[length] == kSeparator;
+    return StartsWithNoCase(full, system) && full[length] == kSeparator;
 }
 
 // The file system as this process sees it, or the native one under WOW64,
@@ -92,11 +93,11 @@ int RemoveFileAt(const Place& place, const char* path) {
 
 // Exactly one file is deleted and checked, so the saver of another entry of
 // the same name in the other view is never touched.
-int RemoveSaverFile(const char* path, int native, const platform::LeadBytes& leadBytes) {
+int RemoveSaverFile(const char* path, int native) {
     const Place asSeen = {0};
     const Place nativeFiles = {1};
     if (native) return RemoveFileAt(nativeFiles, path);
-    if (platform::RunsUnderWow64() && InSystemFolder(path, leadBytes) &&
+    if (platform::RunsUnderWow64() && InSystemFolder(path) &&
         AttributesAt(asSeen, path) == platform::kInvalidFileAttributes) {
         return RemoveFileAt(nativeFiles, path);
     }

@@ -3,15 +3,13 @@
 #ifndef UNINSTALL_SCREENSAVER_SAVER_FILE_H
 #define UNINSTALL_SCREENSAVER_SAVER_FILE_H
 
-#include "platform/platform.h"
-
 // Deletes the one file path names and says whether it is gone: once it can
 // no longer be opened for reading, whatever the deletion reported. A
 // read-only file has its attributes reset for a second try. native is set for
 // an entry of the 64-bit view, whose path names the native file system;
 // otherwise, under WOW64, a path in the system folder that reaches nothing
 // as this process sees it names the native System32.
-int RemoveSaverFile(const char* path, int native, const platform::LeadBytes& leadBytes);
+int RemoveSaverFile(const char* path, int native);
 
 // 1 if path opens for reading with read sharing, folders included; the
 // handle is closed again.

@@ -56,14 +56,14 @@ int StoredExactly(platform::RegistryKey key, const char* stored) {
 
 // Only a full path names the file its author meant wherever this program
 // runs from; a wildcard or a separator at the end names no single file.
-int NamesOneFile(const char* path, const platform::LeadBytes& leadBytes) {
-    return IsFullPath(path) && !HoldsCharacterOf(AfterDevicePrefix(path), kWildcardsAndQuote, leadBytes) &&
-           !EndsInSeparator(path, leadBytes);
+int NamesOneFile(const char* path) {
+    return IsFullPath(path) && !HoldsCharacterOf(AfterDevicePrefix(path), kWildcardsAndQuote) &&
+           !EndsInSeparator(path);
 }
 
 }  // namespace
 
-int ReadScreenSaverPath(platform::RegistryKey key, char* path, const platform::LeadBytes& leadBytes) {
+int ReadScreenSaverPath(platform::RegistryKey key, char* path) {
     std::uint32_t type = 0;
     std::uint32_t size = kSaverPathSize;
     long status = platform::RegQueryValueExA(key, kPathValueName, &type,
@@ -77,6 +77,6 @@ int ReadScreenSaverPath(platform::RegistryKey key, char* path, const platform::L
     }
     if (!StoredExactly(key, path)) return 0;
     if (type == platform::kRegExpandSz && !ExpandInPlace(path)) return 0;
-    Unquote(path, leadBytes);
-    return NamesOneFile(path, leadBytes);
+    Unquote(path);
+    return NamesOneFile(path);
 }

@@ -11,6 +11,6 @@ const std::uint32_t kSaverPathSize = platform::kMaxPath;
 // holds only characters the ANSI code page holds exactly, and, expanded and
 // taken out of one pair of quotes, is a full path to one file; after any
 // other outcome path names nothing.
-int ReadScreenSaverPath(platform::RegistryKey key, char* path, const platform::LeadBytes& leadBytes);
+int ReadScreenSaverPath(platform::RegistryKey key, char* path);
 
 #endif

@@ -1,5 +1,6 @@
 #include "screensaver/screensaver.h"
 
+#include "platform/platform.h"
 #include "screensaver/saver_file.h"
 #include "screensaver/saver_path.h"
 #include "screensaver/uninstall_entry.h"
@@ -19,8 +20,8 @@ const char kSeparator[] = "\\";
 // An empty name would make the key path the list of installed software
 // itself, and a backslash reaches past the entry: neither names one entry.
 // A byte 0x5C that ends a double-byte character is no backslash.
-int NamesOneEntry(const char* name, const platform::LeadBytes& leadBytes) {
-    return name != nullptr && name[0] != '\0' && !HoldsCharacterOf(name, kSeparator, leadBytes);
+int NamesOneEntry(const char* name) {
+    return name != nullptr && name[0] != '\0' && !HoldsCharacterOf(name, kSeparator);
 }
 
 OwnedString BuildMessage(const char* name, int removed) {
@@ -55,24 +56,23 @@ void Report(const char* name, int removed) {
 
 // The entry goes only once the file is gone from every place tried. The
 // caller's key stays open until the box has been closed.
-void RemoveFileAndEntry(const char* keyPath, const char* name, const char* path, const UninstallEntry& entry,
-                        const platform::LeadBytes& leadBytes) {
-    int removed = RemoveSaverFile(path, entry.view != 0, leadBytes);
+void RemoveFileAndEntry(const char* keyPath, const char* name, const char* path, const UninstallEntry& entry) {
+    int removed = RemoveSaverFile(path, entry.view != 0);
     if (removed) DeleteUninstallEntry(keyPath, entry);
     Report(name, removed);
 }
 
 }  // namespace
 
-void RemoveScreenSaver(const char* name, const platform::LeadBytes& leadBytes) {
-    if (!NamesOneEntry(name, leadBytes)) return;
+void RemoveScreenSaver(const char* name) {
+    if (!NamesOneEntry(name)) return;
     OwnedString keyPath = nullptr;
     AssignString(keyPath, kUninstallKeyPath);
     AppendString(keyPath, name);
     UninstallEntry entry = {0, 0};
     if (OpenUninstallEntry(keyPath, &entry)) {
         char path[kSaverPathSize];
-        if (ReadScreenSaverPath(entry.key, path, leadBytes)) RemoveFileAndEntry(keyPath, name, path, entry, leadBytes);
+        if (ReadScreenSaverPath(entry.key, path)) RemoveFileAndEntry(keyPath, name, path, entry);
         platform::RegCloseKey(entry.key);
     }
     FreeString(keyPath);

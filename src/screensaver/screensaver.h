@@ -2,15 +2,13 @@
 #ifndef UNINSTALL_SCREENSAVER_SCREENSAVER_H
 #define UNINSTALL_SCREENSAVER_SCREENSAVER_H
 
-#include "platform/platform.h"
-
 // Deletes the file the entry's PathToSCR names and, once that file can no
 // longer be opened, the entry itself; then says in a message box which of
 // the two happened, where a user can see one. A name that picks no single
-// entry (read with the lead bytes of the ANSI code page), or an entry
+// entry (read as characters of the ANSI code page), or an entry
 // without a usable PathToSCR, ends silently. Under WOW64 the entry is looked
 // for in both registry views, and its file where that view puts it.
-void RemoveScreenSaver(const char* name, const platform::LeadBytes& leadBytes);
+void RemoveScreenSaver(const char* name);
 
 // 1 if path opens for reading with read sharing; the handle is closed again.
 int FileCanBeOpened(const char* path);

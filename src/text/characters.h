@@ -4,21 +4,19 @@
 #ifndef UNINSTALL_TEXT_CHARACTERS_H
 #define UNINSTALL_TEXT_CHARACTERS_H
 
-#include "platform/platform.h"
-
 // The byte compared in place of c when case is ignored: A-Z for a-z, every
 // other byte as it is.
 unsigned char FoldCase(char c);
 
 // Bytes in the character that starts at text: 2 for a lead byte with a byte
 // after it, else 1. A lead byte just before the terminator stands alone.
-int CharacterLength(const char* text, const platform::LeadBytes& leadBytes);
+int CharacterLength(const char* text);
 
 // 1 if one of the characters of text is a single byte found in set.
-int HoldsCharacterOf(const char* text, const char* set, const platform::LeadBytes& leadBytes);
+int HoldsCharacterOf(const char* text, const char* set);
 
 // 1 if text begins with the characters of prefix, single-byte ones compared
 // without regard to the case of a-z, double-byte ones exactly.
-int StartsWithNoCase(const char* text, const char* prefix, const platform::LeadBytes& leadBytes);
+int StartsWithNoCase(const char* text, const char* prefix);
 
 #endif

@@ -18,14 +18,14 @@ int IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= '
 int StartsWithDrive(const char* path) { return IsDriveLetter(path[0]) && path[1] == kColon; }
 
 // Where the last character of text starts; text itself when it is empty.
-const char* LastCharacter(const char* text, const platform::LeadBytes& leadBytes) {
+const char* LastCharacter(const char* text) {
     const char* last = text;
-    for (const char* at = text; *at != '\0'; at += CharacterLength(at, leadBytes)) last = at;
+    for (const char* at = text; *at != '\0'; at += CharacterLength(at)) last = at;
     return last;
 }
 
-int IsCharacter(const char* at, char c, const platform::LeadBytes& leadBytes) {
-    return CharacterLength(at, leadBytes) == 1 && *at == c;
+int IsCharacter(const char* at, char c) {
+    return CharacterLength(at) == 1 && *at == c;
 }
 
 }  // namespace
@@ -43,14 +43,14 @@ const char* AfterDevicePrefix(const char* path) {
     return path;
 }
 
-int EndsInSeparator(const char* path, const platform::LeadBytes& leadBytes) {
-    const char* last = LastCharacter(path, leadBytes);
-    return CharacterLength(last, leadBytes) == 1 && IsSeparator(*last);
+int EndsInSeparator(const char* path) {
+    const char* last = LastCharacter(path);
+    return CharacterLength(last) == 1 && IsSeparator(*last);
 }
 
-void Unquote(char* path, const platform::LeadBytes& leadBytes) {
-    const char* last = LastCharacter(path, leadBytes);
-    if (!IsCharacter(path, kQuote, leadBytes) || last == path || !IsCharacter(last, kQuote, leadBytes)) return;
+void Unquote(char* path) {
+    const char* last = LastCharacter(path);
+    if (!IsCharacter(path, kQuote) || last == path || !IsCharacter(last, kQuote)) return;
     std::size_t inside = static_cast<std::size_t>(last - path - 1);
     std::memmove(path, path + 1, inside);
     path[inside] = '\0';

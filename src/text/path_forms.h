@@ -2,8 +2,6 @@
 #ifndef UNINSTALL_TEXT_PATH_FORMS_H
 #define UNINSTALL_TEXT_PATH_FORMS_H
 
-#include "platform/platform.h"
-
 // 1 for a drive letter and a colon alone ("C:"). That names the drive's
 // current folder, while "C:" + "\..." names its root.
 int IsBareDrive(const char* path);
@@ -16,9 +14,9 @@ int IsFullPath(const char* path);
 const char* AfterDevicePrefix(const char* path);
 
 // 1 if the last character of path is a separator of its own.
-int EndsInSeparator(const char* path, const platform::LeadBytes& leadBytes);
+int EndsInSeparator(const char* path);
 
 // Takes one pair of double quotes from around path, in place, if it has one.
-void Unquote(char* path, const platform::LeadBytes& leadBytes);
+void Unquote(char* path);
 
 #endif

@@ -84,18 +84,13 @@ const std::vector<std::string>& KeyNames() {
 
 // ---- the machine ----------------------------------------------------------
 
-platform::LeadBytes LeadBytesInForce() {
-    platform::LeadBytes table;
-    platform::GetAnsiLeadBytes(&table);
-    return table;
-}
+bool IsLead(char c) { return platform::IsDBCSLeadByte(static_cast<unsigned char>(c)) != 0; }
 
 // The characters of text, each one or two bytes as the lead bytes say.
 std::vector<std::string> Characters(const std::string& text) {
-    platform::LeadBytes table = LeadBytesInForce();
     std::vector<std::string> characters;
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = table.isLead[static_cast<unsigned char>(text[at])] && at + 1 < text.size() ? 2 : 1;
+        std::size_t length = IsLead(text[at]) && at + 1 < text.size() ? 2 : 1;
         characters.push_back(text.substr(at, length));
         at += length;
     }
@@ -106,7 +101,7 @@ std::vector<std::string> Characters(const std::string& text) {
 // the code page never leaves a lead byte without its second byte.
 bool EndsInWholeCharacter(const std::string& name) {
     std::string last = Characters(name).back();
-    return last.size() == 2 || !LeadBytesInForce().isLead[static_cast<unsigned char>(last[0])];
+    return last.size() == 2 || !IsLead(last[0]);
 }
 
 struct World {
@@ -233,8 +228,7 @@ void SetLeadBytes(FuzzedDataProvider& data, World& world) {
             }
             return;
         case 2:
-            fake::SetLeadByteRange(0x81, 0x9F);
-            fake::SetLeadByteRange(0xE0, 0xFC);
+            fake::UseCodePage932();
             world.doubleByte = true;
             return;
         default:

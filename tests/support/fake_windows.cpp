@@ -57,7 +57,7 @@ struct State {
     std::u16string wideCommandLine;
     std::map<char, std::string> currentFolders;  // by upper-case drive letter
     bool windowsXp;
-    platform::LeadBytes leadBytes;
+    unsigned char leadBytes[256];  // 1 for a lead byte of the code page
     int allocations;
     int failingAllocation;
     int blocksHeld;
@@ -121,7 +121,7 @@ std::u16string Decoded(const std::string& text) {
     std::u16string wide;
     for (std::size_t at = 0; at < text.size(); ++at) {
         auto byte = static_cast<unsigned char>(text[at]);
-        bool pair = The().leadBytes.isLead[byte] && at + 1 < text.size();
+        bool pair = The().leadBytes[byte] && at + 1 < text.size();
         wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
     }
     return wide;
@@ -130,8 +130,8 @@ std::u16string Decoded(const std::string& text) {
 bool Encoded(char16_t unit, std::string* bytes) {
     auto high = static_cast<unsigned char>(unit >> 8);
     auto low = static_cast<unsigned char>(unit);
-    if (high == 0 && !The().leadBytes.isLead[low]) return bytes->append(1, static_cast<char>(low)), true;
-    if (!The().leadBytes.isLead[high] || low == 0) return false;
+    if (high == 0 && !The().leadBytes[low]) return bytes->append(1, static_cast<char>(low)), true;
+    if (!The().leadBytes[high] || low == 0) return false;
     return bytes->append({static_cast<char>(high), static_cast<char>(low)}), true;
 }
 
@@ -147,7 +147,7 @@ struct Path {
 // Paths are read as characters of the ANSI code page: a byte after a lead
 // byte is never a separator.
 std::size_t CharacterAt(const std::string& text, std::size_t at) {
-    bool lead = The().leadBytes.isLead[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
+    bool lead = The().leadBytes[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
     return lead ? 2 : 1;
 }
 
@@ -432,7 +432,12 @@ void SetCommandLine(const std::string& line) {
 }
 
 void SetLeadByteRange(unsigned char first, unsigned char last) {
-    for (int byte = first; byte <= last; ++byte) The().leadBytes.isLead[byte] = 1;
+    for (int byte = first; byte <= last; ++byte) The().leadBytes[byte] = 1;
+}
+
+void UseCodePage932() {
+    SetLeadByteRange(0x81, 0x9F);
+    SetLeadByteRange(0xE0, 0xFC);
 }
 
 void SetWideCommandLine(const std::u16string& line) { The().wideCommandLine = line; }
@@ -954,7 +959,7 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
     return static_cast<int>(bytes.size());
 }
 
-void GetAnsiLeadBytes(LeadBytes* table) { *table = The().leadBytes; }
+int IsDBCSLeadByte(unsigned char byte) { return The().leadBytes[byte]; }
 
 void* AllocateBlock(std::size_t bytes) {
     if (++The().allocations == The().failingAllocation) return nullptr;

@@ -42,6 +42,9 @@ std::vector<std::string> CallsTo(const std::string& function);
 void SetCommandLine(const std::string& line);
 void SetWideCommandLine(const std::u16string& line);
 void SetLeadByteRange(unsigned char first, unsigned char last);
+// The lead bytes of code page 932 (Japanese), where the second byte 0x5C of
+// a character such as "\x83\x5C" is no backslash.
+void UseCodePage932();
 // Windows before Vista: RegDeleteTreeA is missing.
 void SetWindowsXp();
 

@@ -8,27 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "fake_windows.h"
-#include "platform/platform.h"
-
-// The lead bytes of a single-byte ANSI code page (1252: none) and of a
-// double-byte one (932), as the commands receive them.
-inline platform::LeadBytes SingleByteCodePage() { return platform::LeadBytes{}; }
-
-inline platform::LeadBytes DoubleByteCodePage() {
-    platform::LeadBytes table{};
-    for (int byte = 0x81; byte <= 0xFC; ++byte) table.isLead[byte] = byte <= 0x9F || byte >= 0xE0;
-    return table;
-}
-
-// The double-byte code page in force: the fake reads paths with it too.
-inline platform::LeadBytes UseDoubleByteCodePage() {
-    platform::LeadBytes table = DoubleByteCodePage();
-    for (int byte = 0; byte < 256; ++byte) {
-        auto lead = static_cast<unsigned char>(byte);
-        if (table.isLead[lead]) fake::SetLeadByteRange(lead, lead);
-    }
-    return table;
-}
 
 class FakeWindowsTest : public ::testing::Test {
 protected:

@@ -4,20 +4,19 @@
 
 #include <string>
 
+#include "fake_windows.h"
+
 namespace {
 
-platform::LeadBytes NoLeadBytes() { return platform::LeadBytes{}; }
+enum CodePage { kWestern, kJapanese };
 
-platform::LeadBytes ShiftJisLeadBytes() {
-    platform::LeadBytes table{};
-    for (int byte = 0x81; byte <= 0x9F; ++byte) table.isLead[byte] = 1;
-    for (int byte = 0xE0; byte <= 0xFC; ++byte) table.isLead[byte] = 1;
-    return table;
+const char* CommandTextIn(CodePage codePage, const char* line) {
+    fake::Reset();
+    if (codePage == kJapanese) fake::UseCodePage932();
+    return CommandTextOf(line);
 }
 
-std::string TextOf(const char* line, const platform::LeadBytes& leadBytes = NoLeadBytes()) {
-    return CommandTextOf(line, leadBytes);
-}
+std::string TextOf(const char* line, CodePage codePage = kWestern) { return CommandTextIn(codePage, line); }
 
 TEST(CommandTextTest, DropsTheProgramNameHoweverItIsWritten) {
     EXPECT_EQ(TextOf("\"C:\\Program Files\\u.exe\" RMDIR C:\\Saver"), "RMDIR C:\\Saver");
@@ -34,7 +33,7 @@ TEST(CommandTextTest, KeepsTrailingWhiteSpaceAndEverythingInside) {
 
 TEST(CommandTextTest, UnquotedNameRunsToTheFirstControlOrBlankByteEvenPastHighBytes) {
     EXPECT_EQ(TextOf("C:\\Pr\xE9gr\xA0mme\\u.exe RMFILE x"), "RMFILE x");
-    EXPECT_EQ(TextOf("C:\\\x81\"x.exe RMFILE x", ShiftJisLeadBytes()), "RMFILE x");
+    EXPECT_EQ(TextOf("C:\\\x81\"x.exe RMFILE x", kJapanese), "RMFILE x");
 }
 
 TEST(CommandTextTest, LineStartingWithABlankKeepsTheProgramPath) {
@@ -47,15 +46,15 @@ TEST(CommandTextTest, UnclosedQuoteLeavesNothing) {
 
 TEST(CommandTextTest, LeadByteCarriesAQuoteSoItDoesNotCloseTheName) {
     const char* line = "\"C:\\\x81\"\\u.exe\" RMFILE x";
-    EXPECT_EQ(TextOf(line, ShiftJisLeadBytes()), "RMFILE x");
+    EXPECT_EQ(TextOf(line, kJapanese), "RMFILE x");
     // Without lead bytes the same quote closes the name early.
-    EXPECT_EQ(TextOf(line, NoLeadBytes()), "\\u.exe\" RMFILE x");
+    EXPECT_EQ(TextOf(line, kWestern), "\\u.exe\" RMFILE x");
 }
 
 TEST(CommandTextTest, LeadByteBeforeTheTerminatorEndsTheScan) {
     const char line[] = "\"C:\\u\x81\0RMFILE x";
-    EXPECT_EQ(TextOf(line, ShiftJisLeadBytes()), "");
-    EXPECT_EQ(CommandTextOf(line, ShiftJisLeadBytes()), line + 6);
+    EXPECT_EQ(TextOf(line, kJapanese), "");
+    EXPECT_EQ(CommandTextIn(kJapanese, line), line + 6);
 }
 
 }  // namespace

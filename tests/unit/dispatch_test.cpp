@@ -123,7 +123,7 @@ TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
 // code page 932 the second byte 0x5C of ソ is no backslash.
 TEST_F(DispatchTest, CommandsReadNamesWithTheLeadBytesOfTheCodePage) {
     const std::string software = "\x83\x5C\x83\x74\x83\x67";  // ソフト
-    UseDoubleByteCodePage();
+    fake::UseCodePage932();
     fake::AddFile("C:\\" + software + ".scr");
     fake::SetString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + software, "PathToSCR",
                     "C:\\" + software + ".scr");

@@ -13,8 +13,6 @@
 
 namespace {
 
-const platform::LeadBytes kWestern = SingleByteCodePage();
-
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -49,7 +47,7 @@ protected:
 
 TEST_F(FolderTreeTest, RemovesSubfoldersFirstThenFilesThenTheFolderItself) {
     MakeSmallTree();
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     // The search meets a.txt before D; nothing refuses to go, so nothing is reset.
     EXPECT_THAT(Changes(), ElementsAre("RemoveDirectoryA(C:\\S\\D\\E)", "DeleteFileA(C:\\S\\D\\b.txt)",
                                        "RemoveDirectoryA(C:\\S\\D)", "DeleteFileA(C:\\S\\a.txt)",
@@ -64,7 +62,7 @@ TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemEntriesGoToo) {
     MakeSmallTree(kMarked);
     fake::AddFile("C:\\S\\D\\E\\deep.dll", kMarked);
     fake::AddFile("C:\\Sibling.txt", kMarked);
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Sibling.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Sibling.txt"), kMarked);
 }
@@ -75,7 +73,7 @@ TEST_F(FolderTreeTest, EntriesThatRefuseToGoAreResetAndTriedOnceMore) {
     fake::AddFile("C:\\S\\D\\a.txt", fake::kReadOnly | fake::kHidden);
     fake::ShowAttributesAs("C:\\S\\D", platform::kFileAttributeDirectory);
     fake::ShowAttributesAs("C:\\S\\D\\a.txt", fake::kHidden);
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), IsEmpty());
 }
 
@@ -84,7 +82,7 @@ TEST_F(FolderTreeTest, FolderWithManyNamesGoesCompletely) {
     const std::string stem = "C:\\S\\" + std::string(40, 'n');
     for (int i = 0; i < 300; ++i) fake::AddFile(stem + std::to_string(i), i % 3 ? fake::kHidden : kMarked);
     fake::AddFile(stem + "150x\\b.txt", kMarked);
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), IsEmpty());
     EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 301u);
     EXPECT_EQ(fake::CallsTo("SetFileAttributesA").size(), 101u) << "only the read-only ones";
@@ -95,7 +93,7 @@ TEST_F(FolderTreeTest, PassesOverOnlyTheExactDotNames) {
     fake::AddFile("C:\\S\\..x");
     fake::AddFolder("C:\\S\\...d");
     fake::AddFile("C:\\S\\...d\\f");
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), IsEmpty());
 }
 
@@ -105,7 +103,7 @@ TEST_F(FolderTreeTest, EntryHeldWithoutDeleteSharingKeepsItselfAndItsAncestors) 
     fake::AddFolder("C:\\S\\F");
     fake::AddFile("C:\\S\\F\\g.txt");
     int hold = fake::HoldOpen("C:\\S\\D\\b.txt", platform::kGenericRead, platform::kFileShareRead);
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     fake::Release(hold);
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\b.txt"));
 }
@@ -114,14 +112,14 @@ TEST_F(FolderTreeTest, FolderThatCannotBeSearchedCountsAsEmpty) {
     MakeSmallTree();
     fake::AddFile("C:\\S\\D\\E\\hidden.txt");
     fake::DenyListing("C:\\S\\D\\E");
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::CallsTo("RemoveDirectoryA"), ::testing::Contains("RemoveDirectoryA(C:\\S\\D\\E)"));
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\E\\hidden.txt"));
 }
 
 TEST_F(FolderTreeTest, FileArgumentHasItsAttributesResetAndStays) {
     fake::AddFile("C:\\S\\a.txt", kMarked);
-    RemoveExistingFolder("C:\\S\\a.txt", kWestern);
+    RemoveExistingFolder("C:\\S\\a.txt");
     EXPECT_THAT(Changes(), ElementsAre("SetFileAttributesA(C:\\S\\a.txt, 0x80)",
                                        "RemoveDirectoryA(C:\\S\\a.txt)"));
     EXPECT_EQ(fake::AttributesOf("C:\\S\\a.txt"), platform::kFileAttributeNormal);
@@ -132,7 +130,7 @@ TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
     // "C:" finds the current folder, and would have emptied the drive's root.
     fake::SetCurrentFolder("C:\\S\\D");
     for (const char* argument : {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*", "C:"}) {
-        RemoveExistingFolder(argument, kWestern);
+        RemoveExistingFolder(argument);
     }
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\b.txt",
                                              "C:\\S\\a.txt"));
@@ -150,7 +148,7 @@ TEST_F(FolderTreeTest, LinksInsideTheTreeGoAsLinksAndTheirTargetsStay) {
     MakeSmallTree();
     fake::AddLink("C:\\S\\D\\ToFolder", "C:\\Target");
     fake::AddLink("C:\\S\\ToFile", "C:\\Other\\keep.dll");
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Other", "C:\\Other\\keep.dll", "C:\\Target",
                                              "C:\\Target\\Sub", "C:\\Target\\keep.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Target"), platform::kFileAttributeDirectory | fake::kHidden);
@@ -165,7 +163,7 @@ TEST_F(FolderTreeTest, LinkNamedAsTheFolderGoesAloneAndUntouched) {
     fake::AddFolder("C:\\Target", fake::kReadOnly);
     fake::AddFile("C:\\Target\\keep.txt", fake::kHidden);
     fake::AddLink("C:\\Saver", "C:\\Target");
-    RemoveExistingFolder("C:\\Saver", kWestern);
+    RemoveExistingFolder("C:\\Saver");
     EXPECT_THAT(Changes(), ElementsAre("RemoveDirectoryA(C:\\Saver)"));
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Target", "C:\\Target\\keep.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Target"), platform::kFileAttributeDirectory | fake::kReadOnly);
@@ -178,7 +176,7 @@ TEST_F(FolderTreeTest, EntriesBeyondThePathLimitStayAndTheRestGoes) {
     fake::AddFile(deep + "\\" + std::string(20, 'f'));  // 266 characters
     fake::AddFile(deep + "\\short");                     // 251 characters
     fake::AddFolder(deep + "\\" + std::string(30, 'g')); // a folder it cannot search
-    RemoveExistingFolder("C:\\S", kWestern);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", deep, deep + "\\" + std::string(20, 'f'),
                                              deep + "\\" + std::string(30, 'g')));
 }
@@ -186,21 +184,20 @@ TEST_F(FolderTreeTest, EntriesBeyondThePathLimitStayAndTheRestGoes) {
 // The names a search can report for entries whose real names the code page
 // cannot hold, and the names the ANSI calls would read as another entry.
 TEST(EntryNameTest, NamesThatCouldReachAnotherEntryAreRefused) {
-    const platform::LeadBytes japanese = DoubleByteCodePage();
-    for (const char* name : {"..\\..\\keep", "..\\sibling.txt", "a\\b", "a/b", "../x", "C:x", "a:stream",
-                             "?", "a?b", "*", "a\"b", "<", ">", "a|b", "...", ". .", " ", "x.", "x ", "",
-                             "\x83\x5C\\x"}) {
-        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 0) << name;
-        EXPECT_EQ(NamesOnlyThisEntry(name, japanese), 0) << name;
-    }
-    for (const char* name : {"a", ".x", "..x", "...d", "a b", " lead", "a.b.c", "\xC4\xE3"}) {
-        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 1) << name;
-    }
+    const char* const refused[] = {"..\\..\\keep", "..\\sibling.txt", "a\\b", "a/b", "../x", "C:x", "a:stream",
+                                   "?", "a?b", "*", "a\"b", "<", ">", "a|b", "...", ". .", " ", "x.", "x ", "",
+                                   "\x83\x5C\\x"};
     // In code page 932 a second byte 0x5C belongs to its character: ソ, 表.
-    for (const char* name : {"\x83\x5C", "\x95\x5C.txt", "\x83\x5C\x83\x74\x83\x67", "a\x83\x5C."}) {
-        EXPECT_EQ(NamesOnlyThisEntry(name, kWestern), 0) << name;
-        EXPECT_EQ(NamesOnlyThisEntry(name, japanese), std::string(name).back() != '.') << name;
+    const char* const doubleByte[] = {"\x83\x5C", "\x95\x5C.txt", "\x83\x5C\x83\x74\x83\x67", "a\x83\x5C."};
+    fake::Reset();
+    for (const char* name : refused) EXPECT_EQ(NamesOnlyThisEntry(name), 0) << name;
+    for (const char* name : {"a", ".x", "..x", "...d", "a b", " lead", "a.b.c", "\xC4\xE3"}) {
+        EXPECT_EQ(NamesOnlyThisEntry(name), 1) << name;
     }
+    for (const char* name : doubleByte) EXPECT_EQ(NamesOnlyThisEntry(name), 0) << name;
+    fake::UseCodePage932();
+    for (const char* name : refused) EXPECT_EQ(NamesOnlyThisEntry(name), 0) << name;
+    for (const char* name : doubleByte) EXPECT_EQ(NamesOnlyThisEntry(name), std::string(name).back() != '.') << name;
 }
 
 TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideChanges) {
@@ -224,7 +221,7 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
     fake::AddFile(target + "\\Plain\\deep.txt", kMarked);
     fake::AddFile(target + "\\plain.txt", kMarked);
 
-    RemoveExistingFolder(target.c_str(), kWestern);
+    RemoveExistingFolder(target.c_str());
 
     EXPECT_THAT(fake::Entries(),
                 ElementsAre("D:\\a", "D:\\a\\b", "D:\\a\\b\\sibling.txt", target, target + "\\...",
@@ -242,14 +239,14 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
 }
 
 TEST_F(FolderTreeTest, DoubleByteNamesWhoseSecondByteIsABackslashGoLikeAnyOther) {
-    const platform::LeadBytes japanese = UseDoubleByteCodePage();
+    fake::UseCodePage932();
     const std::string so = "\x83\x5C";     // ソ
     const std::string table = "\x95\x5C";  // 表
     fake::AddFile("C:\\S\\" + table + ".txt", fake::kReadOnly);
     fake::AddFile("C:\\S\\" + so + "\\" + so + so + "\\" + table, kMarked);
     fake::AddFolder("C:\\S\\" + so + "\\" + table, fake::kHidden);
     fake::AddFile("C:\\Keep\\" + so + ".txt", kMarked);
-    RemoveExistingFolder("C:\\S", japanese);
+    RemoveExistingFolder("C:\\S");
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Keep", "C:\\Keep\\" + so + ".txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Keep\\" + so + ".txt"), kMarked);
 }

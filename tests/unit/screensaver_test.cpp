@@ -10,8 +10,6 @@
 
 namespace {
 
-const platform::LeadBytes kWestern = SingleByteCodePage();
-
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Not;
@@ -51,7 +49,7 @@ protected:
 };
 
 TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                             Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
@@ -69,7 +67,7 @@ TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
 
 TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     fake::Release(hold);
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
@@ -86,7 +84,7 @@ TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
 
 TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedCountsAsRemoved) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead | fake::kGenericWrite, 0);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     fake::Release(hold);
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -96,7 +94,7 @@ TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedCountsAsRemoved) {
 
 TEST_F(ScreenSaverTest, MissingFileCountsAsRemoved) {
     fake::SetString(kEntry, "PathToSCR", "C:\\Windows\\System32\\Gone.scr");
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::KeyExists(kEntry));
     EXPECT_TRUE(fake::Exists(kSaver));
     ASSERT_EQ(fake::Boxes().size(), 1u);
@@ -104,7 +102,7 @@ TEST_F(ScreenSaverTest, MissingFileCountsAsRemoved) {
 }
 
 TEST_F(ScreenSaverTest, NameInAnotherCaseFindsTheEntryAndIsShownAsTyped) {
-    RemoveScreenSaver("my SAVER", kWestern);
+    RemoveScreenSaver("my SAVER");
     EXPECT_FALSE(fake::KeyExists(kEntry));
     ASSERT_EQ(fake::Boxes().size(), 1u);
     EXPECT_EQ(fake::Boxes()[0].text, "The my SAVER screen saver has been removed");
@@ -112,8 +110,8 @@ TEST_F(ScreenSaverTest, NameInAnotherCaseFindsTheEntryAndIsShownAsTyped) {
 
 TEST_F(ScreenSaverTest, EntryThatCannotBeOpenedWithFullAccessEndsSilently) {
     fake::DenyFullAccess(kList + "\\Locked Saver");
-    RemoveScreenSaver("No Such Saver", kWestern);
-    RemoveScreenSaver("Locked Saver", kWestern);
+    RemoveScreenSaver("No Such Saver");
+    RemoveScreenSaver("Locked Saver");
     EXPECT_THAT(fake::Calls(),
                 ElementsAre(Call("RegOpenKeyExA", "HKLM, " + kList + "\\No Such Saver, 0, 0xf003f"),
                             Call("RegOpenKeyExA", "HKLM, " + kList + "\\Locked Saver, 0, 0xf003f")));
@@ -123,7 +121,7 @@ TEST_F(ScreenSaverTest, EntryThatCannotBeOpenedWithFullAccessEndsSilently) {
 TEST_F(ScreenSaverTest, NameThatPicksNoSingleEntryOpensNothing) {
     fake::SetString(kEntry + "\\Inner", "PathToSCR", kSaver);
     for (const char* name : {"", "\\", "My Saver\\Inner", "..\\Uninstall\\My Saver"}) {
-        RemoveScreenSaver(name, kWestern);
+        RemoveScreenSaver(name);
     }
     EXPECT_THAT(fake::Calls(), IsEmpty());
     EXPECT_TRUE(fake::KeyExists(kEntry + "\\Inner"));
@@ -162,7 +160,7 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
         fake::AddFile(kSaver);
         fake::AddKey(kEntry);
         if (value.type != 0) fake::SetValue(kEntry, "PathToSCR", value.type, value.data);
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         ExpectRefused();
     }
     // Read back with a best fit, "My \u015Caver.scr" names a namesake file.
@@ -170,7 +168,7 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
     fake::AddFile(kSaver);
     fake::SetString(kEntry, "PathToSCR", kSaver);
     fake::SetWideString(kEntry, "PathToSCR", u"C:\\Windows\\System32\\My \u015Caver.scr");
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     ExpectRefused();
 }
 
@@ -178,7 +176,7 @@ TEST_F(ScreenSaverTest, QuotesAroundThePathAreTakenOff) {
     for (std::uint32_t type : {platform::kRegSz, platform::kRegExpandSz}) {
         fake::AddFile(kSaver);
         fake::SetValue(kEntry, "PathToSCR", type, "\"" + kSaver + "\"" + '\0');
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         EXPECT_FALSE(fake::Exists(kSaver));
         EXPECT_FALSE(fake::KeyExists(kEntry));
     }
@@ -187,7 +185,7 @@ TEST_F(ScreenSaverTest, QuotesAroundThePathAreTakenOff) {
 
 TEST_F(ScreenSaverTest, FolderIsNoScreenSaverAndStays) {
     fake::SetString(kEntry, "PathToSCR", "C:\\Windows\\System32");
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_TRUE(fake::KeyExists(kEntry));
     ASSERT_EQ(fake::Boxes().size(), 1u);
     EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
@@ -195,7 +193,7 @@ TEST_F(ScreenSaverTest, FolderIsNoScreenSaverAndStays) {
 
 TEST_F(ScreenSaverTest, ReadOnlySaverHasItsAttributesResetAndGoes) {
     fake::AddFile(kSaver, fake::kReadOnly);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
 }
@@ -211,7 +209,7 @@ TEST_F(ScreenSaverTest, EntryGoesWithItsSubkeysAndNothingBeside) {
         fake::SetString(kEntry, "PathToSCR", kSaver);
         fake::AddKey(kEntry + "\\Other");
         fake::AddKey(kEntry + " 2");
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         EXPECT_THAT(fake::Keys(), ::testing::Contains(::testing::EndsWith("MY SAVER 2"))) << xp;
         EXPECT_THAT(fake::Keys(), Not(::testing::Contains(::testing::HasSubstr("MY SAVER\\")))) << xp;
         EXPECT_FALSE(fake::KeyExists(kEntry)) << xp;
@@ -220,7 +218,7 @@ TEST_F(ScreenSaverTest, EntryGoesWithItsSubkeysAndNothingBeside) {
 
 TEST_F(ScreenSaverTest, UnterminatedValueIsTerminatedInsideTheBuffer) {
     fake::SetValue(kEntry, "PathToSCR", platform::kRegSz, kSaver);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_THAT(fake::CallsTo("DeleteFileA"), ElementsAre(Call("DeleteFileA", kSaver)));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -230,14 +228,14 @@ TEST_F(ScreenSaverTest, LongestPathThatFitsIsUsed) {
     std::string longest = "C:\\" + std::string(252, 's') + ".scr";  // 259 characters
     fake::AddFile(longest);
     fake::SetString(kEntry, "PathToSCR", longest);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::Exists(longest));
     EXPECT_FALSE(fake::KeyExists(kEntry));
 }
 
 TEST_F(ScreenSaverTest, ExpandableValueIsExpandedWhenTheResultFits) {
     fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%SystemRoot%\\System32\\My Saver.scr");
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_THAT(fake::CallsTo("DeleteFileA"), ElementsAre(Call("DeleteFileA", kSaver)));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -251,7 +249,7 @@ TEST_F(ScreenSaverTest, ExpandableValueIsExpandedWhenTheResultFits) {
         fake::AddFile(saver);
         fake::SetEnvironment("SaverFolder", folder);
         fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%SaverFolder%\\s.scr");
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         if (saver.size() == 259) {
             EXPECT_FALSE(fake::Exists(saver));
         } else {
@@ -264,16 +262,17 @@ TEST_F(ScreenSaverTest, ExpandableValueIsExpandedWhenTheResultFits) {
 TEST_F(ScreenSaverTest, DoubleByteNameWhoseSecondByteIsABackslashIsOneEntry) {
     const std::string software = "\x83\x5C\x83\x74\x83\x67";  // ソフト in code page 932
     fake::SetString(kList + "\\" + software, "PathToSCR", kSaver);
-    RemoveScreenSaver(software.c_str(), kWestern);
+    RemoveScreenSaver(software.c_str());
     EXPECT_THAT(fake::Calls(), IsEmpty()) << "read as bytes, the name holds a backslash";
-    RemoveScreenSaver(software.c_str(), DoubleByteCodePage());
+    fake::UseCodePage932();
+    RemoveScreenSaver(software.c_str());
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kList + "\\" + software));
     ASSERT_EQ(fake::Boxes().size(), 1u);
     EXPECT_EQ(fake::Boxes()[0].text, "The " + software + " screen saver has been removed");
     // A backslash of its own after such a character still reaches past it.
     fake::SetString(kList + "\\" + software + "\\Inner", "PathToSCR", kSaver);
-    RemoveScreenSaver((software + "\\Inner").c_str(), DoubleByteCodePage());
+    RemoveScreenSaver((software + "\\Inner").c_str());
     EXPECT_TRUE(fake::KeyExists(kList + "\\" + software + "\\Inner"));
 }
 
@@ -286,7 +285,7 @@ TEST_F(ScreenSaverTest, WindowStationNobodySeesGetsNoBoxAndNothingElseChanges) {
         fake::AddFile(kSaver);
         fake::SetString(kEntry, "PathToSCR", kSaver);
         fake::SetWindowStationFlags(visible ? platform::kWsfVisible : 0);
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         EXPECT_FALSE(fake::Exists(kSaver));
         EXPECT_FALSE(fake::KeyExists(kEntry));
         EXPECT_EQ(fake::Boxes().size(), visible ? 1u : 0u);
@@ -303,19 +302,19 @@ TEST_F(ScreenSaverTest, WindowStationNobodySeesGetsNoBoxAndNothingElseChanges) {
     fake::SetString(kEntry, "PathToSCR", kSaver);
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
     fake::SetWindowStationFlags(0);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     fake::Release(hold);
     EXPECT_THAT(fake::Boxes(), IsEmpty());
     EXPECT_TRUE(fake::KeyExists(kEntry));
     // Flags that cannot be read leave the box as it always was.
     fake::FailWindowStationQuery();
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_EQ(fake::Boxes().size(), 1u);
 }
 
 TEST_F(ScreenSaverTest, WithoutUser32NoBoxIsShownAndFileAndEntryGoAllTheSame) {
     fake::RemoveUser32();
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_THAT(fake::Boxes(), IsEmpty());
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
@@ -361,7 +360,7 @@ std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> 
 TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
     fake::AddFile(kSaver32);
     fake::SetString(kEntry, "PathToSCR", kSaver);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_EQ(fake::Calls(),
               Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                        Call("RegQueryValueExA", "PathToSCR, 260"), Call("RegQueryValueExW", "PathToSCR, 520"),
@@ -379,7 +378,7 @@ TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
 TEST_F(Wow64ScreenSaverTest, SaverPutIntoTheNativeSystemFolderGoesToo) {
     fake::AddFile(kSaver);
     fake::SetString(kEntry, "PathToSCR", kSaver);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
     ExpectRemovedAndSaid();
@@ -393,7 +392,7 @@ TEST_F(Wow64ScreenSaverTest, SaverPutIntoTheNativeSystemFolderGoesToo) {
     fake::AddFile(kSaver32);
     fake::SetString(kEntry, "PathToSCR", kSaver);
     fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::Exists(kSaver32));
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
@@ -407,7 +406,7 @@ TEST_F(Wow64ScreenSaverTest, NativeSaverIsFoundHoweverItsPathIsSpelled) {
                                 "C:\\Windows\\\\System32\\My Saver.scr", "C:\\Windows\\System32/My Saver.scr"}) {
         fake::AddFile(kSaver);
         fake::SetString(kEntry, "PathToSCR", spelled);
-        RemoveScreenSaver("My Saver", kWestern);
+        RemoveScreenSaver("My Saver");
         EXPECT_FALSE(fake::Exists(kSaver)) << spelled;
         EXPECT_FALSE(fake::KeyExists(kEntry)) << spelled;
     }
@@ -419,7 +418,7 @@ TEST_F(Wow64ScreenSaverTest, SaverOutsideTheSystemFolderIsOnlyDeletedAsSeen) {
     const std::string saver = "C:\\Program Files\\My Saver\\My Saver.scr";
     fake::AddFile(saver);
     fake::SetString(kEntry, "PathToSCR", saver);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_THAT(fake::CallsTo("Wow64DisableWow64FsRedirection"), IsEmpty());
     EXPECT_FALSE(fake::Exists(saver));
     ExpectRemovedAndSaid();
@@ -430,7 +429,7 @@ TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) 
     fake::AddFile(kSaver);
     fake::AddFile(kSaver32);  // a 32-bit saver of the same name stays
     fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_EQ(fake::Calls(),
               Joined({{Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf003f"),
                        Call("RegOpenKeyExA", "HKLM, " + kEntry + ", 0, 0xf013f"),
@@ -448,7 +447,7 @@ TEST_F(Wow64ScreenSaverTest, NativeFileStillReadableKeepsThe64BitEntry) {
     fake::AddFile(kSaver);
     fake::SetString(kEntry, "PathToSCR", kSaver, fake::k64BitView);
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     fake::Release(hold);
     EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
     ASSERT_EQ(fake::Boxes().size(), 1u);
@@ -461,14 +460,14 @@ TEST_F(Wow64ScreenSaverTest, OwnViewComesFirstAndALockedEntryIsNotLookedForElsew
     fake::AddFile(saver64);
     fake::SetString(kEntry, "PathToSCR", kSaver);
     fake::SetString(kEntry, "PathToSCR", saver64, fake::k64BitView);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::KeyExists(kEntry));
     EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
     EXPECT_TRUE(fake::Exists(saver64));
 
     fake::DenyFullAccess(kList + "\\Locked Saver");
     fake::SetString(kList + "\\Locked Saver", "PathToSCR", saver64, fake::k64BitView);
-    RemoveScreenSaver("Locked Saver", kWestern);
+    RemoveScreenSaver("Locked Saver");
     EXPECT_TRUE(fake::KeyExists(kList + "\\Locked Saver", fake::k64BitView));
     EXPECT_TRUE(fake::Exists(saver64));
 }
@@ -479,14 +478,14 @@ TEST_F(Wow64ScreenSaverTest, ExpandableValueIsExpandedInEitherView) {
     fake::AddFile(kSaver);
     fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%windir%\\System32\\My Saver.scr\0",
                    fake::k64BitView);
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
 
     fake::SetEnvironment("Long", std::string(250, 'l'));
     fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "C:\\%Long%\\My Saver.scr", fake::k64BitView);
     int boxes = static_cast<int>(fake::Boxes().size());
-    RemoveScreenSaver("My Saver", kWestern);
+    RemoveScreenSaver("My Saver");
     EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
     EXPECT_EQ(static_cast<int>(fake::Boxes().size()), boxes);
 }
