@@ -284,8 +284,8 @@ std::string Resolve(const Path& path, std::size_t count, bool followLast) {
     return key;
 }
 
-std::string ResolveWhole(const char* text, bool followLast) {
-    Path path = Parse(Checked(text), true);
+std::string ResolveWhole(const char* text, bool followLast, bool redirected = true) {
+    Path path = Parse(Checked(text), true, redirected);
     if (!path.valid || path.parts.empty()) return "";
     std::string key = Resolve(path, path.parts.size(), followLast);
     if (path.trailingSeparator && !IsFolderKey(key)) return "";
@@ -497,8 +497,8 @@ std::vector<std::string> Entries() {
     return paths;
 }
 
-std::string EntryAt(const std::string& path, bool followLast) {
-    std::string key = ResolveWhole(path.c_str(), followLast);
+std::string EntryAt(const std::string& path, bool followLast, bool redirected) {
+    std::string key = ResolveWhole(path.c_str(), followLast, redirected);
     Entry* entry = key.empty() ? nullptr : Find(key);
     return entry ? entry->path : "";
 }

@@ -73,8 +73,9 @@ std::uint32_t AttributesOf(const std::string& path);
 std::vector<std::string> Entries();
 // The entry a call given path acts on, by its path as created: links on the
 // way are followed, a link at the end only when followLast is set. Empty when
-// path leads to no entry.
-std::string EntryAt(const std::string& path, bool followLast);
+// path leads to no entry. Under WOW64, redirected unset is as with
+// redirection off: the native file system.
+std::string EntryAt(const std::string& path, bool followLast, bool redirected = true);
 
 // The current folder of its drive, for drive-relative paths ("C:", "C:x").
 void SetCurrentFolder(const std::string& folder);
