@@ -1,8 +1,11 @@
-// Fuzzes whole runs. The input makes a small machine (files, folders, links,
-// files another program holds open, folders that cannot be listed, names a
-// search reports as something else, as the best-fit conversion to the code
-// page does, uninstall entries whose PathToSCR has any type and contents), a
-// table of lead bytes and a command line, then runs the process against them.
+// Fuzzes whole runs. The input makes a small machine (32-bit Windows, XP or
+// later, or 64-bit Windows with this program under WOW64 and savers in both
+// system folders; files, folders, links, files another program holds open,
+// folders that cannot be listed, names a search reports as something else, as
+// the best-fit conversion to the code page does, uninstall entries in either
+// registry view whose PathToSCR has any type and contents; a window station a
+// user sees or not), a table of lead bytes and a command line, then runs the
+// process against them.
 //
 // Afterwards every string must have been released, every handle closed, and
 // nothing may have changed that the command line did not name. What the line
@@ -84,6 +87,18 @@ const std::vector<std::string>& KeyNames() {
 
 // ---- the machine ----------------------------------------------------------
 
+char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = Fold(c);
+    return text;
+}
+
+// A key of either view, as snapshots and the oracle name it.
+std::string Tagged(fake::View view, const std::string& key) {
+    return (view == fake::k64BitView ? "(64-bit view) " : "") + Upper(key);
+}
+
 bool IsLead(char c) { return platform::IsDBCSLeadByte(static_cast<unsigned char>(c)) != 0; }
 
 // The characters of text, each one or two bytes as the lead bytes say.
@@ -106,6 +121,8 @@ bool EndsInWholeCharacter(const std::string& name) {
 
 struct World {
     bool doubleByte;                   // the lead bytes of code page 932
+    bool wow64;
+    bool boxSeen;                      // the window station is one a user sees
     std::vector<std::string> folders;  // real folders, drive roots first: parents for new entries
     std::vector<std::string> entries;  // every entry made, links too
     std::vector<std::string> links;
@@ -122,6 +139,23 @@ std::string ConsumeEntryName(FuzzedDataProvider& data, const World& world) {
     if (world.doubleByte && data.ConsumeIntegralInRange(0, 3) == 3) return PickFrom(data, DoubleByteNames());
     std::string name = PickFrom(data, EntryNames());
     return EndsInWholeCharacter(name) ? name : name + "x";
+}
+
+// Sometimes 64-bit Windows, with both system folders to put savers in (on
+// 32-bit Windows System32 is a folder like any other); sometimes Windows XP,
+// or a service's window station, which no user sees.
+void SetWindows(FuzzedDataProvider& data, World& world) {
+    world.wow64 = data.ConsumeBool();
+    world.boxSeen = data.ConsumeIntegralInRange(0, 3) != 3;
+    if (world.wow64) fake::SetWow64();
+    if (data.ConsumeBool()) fake::SetWindowsXp();
+    if (!world.boxSeen) fake::SetWindowStationFlags(0);
+    if (!world.wow64 && data.ConsumeBool()) return;
+    for (const char* folder : {fake::kSystemFolder, fake::kRedirectedSystemFolder}) {
+        fake::AddFolder(folder);
+        world.folders.push_back(folder);
+        world.entries.push_back(folder);
+    }
 }
 
 void MakeEntries(FuzzedDataProvider& data, World& world) {
@@ -190,6 +224,8 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
     int count = data.ConsumeIntegralInRange(0, kMaxKeys);
     for (int i = 0; i < count; ++i) {
         const std::string& name = PickFrom(data, KeyNames());
+        // A 64-bit installer's entries: only under WOW64 may a call reach them.
+        fake::View view = data.ConsumeIntegralInRange(0, 2) == 2 ? fake::k64BitView : fake::kOwnView;
         std::string keyPath;
         switch (data.ConsumeIntegralInRange(0, 7)) {
             case 5: keyPath = kOtherList + "\\" + name; break;
@@ -197,14 +233,14 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
             case 7: keyPath = kList; break;  // the list itself, which no name may reach
             default: keyPath = kList + "\\" + name; world.keyNames.push_back(name);
         }
-        fake::AddKey(keyPath);
-        if (data.ConsumeIntegralInRange(0, 7) == 7) fake::DenyFullAccess(keyPath);
+        fake::AddKey(keyPath, view);
+        if (data.ConsumeIntegralInRange(0, 7) == 7) fake::DenyFullAccess(keyPath, view);
         if (data.ConsumeIntegralInRange(0, 5) == 5) continue;  // an entry without the value
         std::uint32_t type = data.PickValueInArray(
             {platform::kRegSz, platform::kRegSz, platform::kRegExpandSz, fake::kRegDword, kRegBinary, kRegMultiSz,
              data.ConsumeIntegral<std::uint32_t>()});
         const char* valueName = data.ConsumeIntegralInRange(0, 7) == 7 ? "UninstallString" : kPathValue;
-        fake::SetValue(keyPath, valueName, type, ConsumeValueData(data, world));
+        fake::SetValue(keyPath, valueName, type, ConsumeValueData(data, world), view);
     }
 }
 
@@ -243,13 +279,6 @@ void SetLeadBytes(FuzzedDataProvider& data, World& world) {
 }
 
 // ---- the command line ------------------------------------------------------
-
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = Fold(c);
-    return text;
-}
 
 // upperWord stands at line[at], in any case of its letters.
 bool StandsAt(const std::string& line, std::size_t at, const std::string& upperWord) {
@@ -396,10 +425,10 @@ bool IsWithin(const std::string& key, const std::string& tree) {
 
 // A PathToSCR the program may act on: a string that fits the buffer with its
 // terminator; the path is what comes before the first NUL.
-bool TrustedPath(const std::string& keyPath, std::string* path) {
+bool TrustedPath(const std::string& keyPath, fake::View view, std::string* path) {
     std::uint32_t type = 0;
     std::string bytes;
-    if (!fake::ValueOf(keyPath, kPathValue, &type, &bytes)) return false;
+    if (!fake::ValueOf(keyPath, kPathValue, &type, &bytes, view)) return false;
     if (type != platform::kRegSz && type != platform::kRegExpandSz) return false;
     std::size_t end = bytes.find('\0');
     if (bytes.size() > kPathBufferSize || (end == std::string::npos && bytes.size() == kPathBufferSize)) {
@@ -415,17 +444,26 @@ struct Allowed {
     std::vector<std::string> trees;  // RMDIR: these and all below, deleted or reset
     std::set<std::string> files;     // RMFILE and RMSCR: these alone, deleted
     std::set<std::string> savers;    // RMSCR: reset too, when read-only
-    std::set<std::string> keys;      // RMSCR
+    std::vector<std::string> keys;   // RMSCR: these and all below, in their view
     bool boxMayShow = false;         // RMSCR found an entry with a trusted path
 };
 
-void AddEntryAt(const std::string& path, std::vector<std::string>& into) {
+void AddEntryAt(const std::string& path, std::vector<std::string>& into, bool redirected = true) {
     // The entry a call acts on: a link at the end is the link itself.
-    std::string entry = fake::EntryAt(path, false);
+    std::string entry = fake::EntryAt(path, false, redirected);
     if (!entry.empty()) into.push_back(Upper(entry));
 }
 
-Allowed WhatTheLineNames(const std::string& line) {
+// The one file an entry's path lets the program delete: for the 64-bit view
+// the native one; for its own view the one it sees and, only when there is
+// none (under WOW64, in System32), its native twin.
+void AddSaverAt(const std::string& path, fake::View view, std::vector<std::string>& into) {
+    std::size_t before = into.size();
+    if (view == fake::kOwnView) AddEntryAt(path, into);
+    if (into.size() == before) AddEntryAt(path, into, false);
+}
+
+Allowed WhatTheLineNames(const std::string& line, const World& world) {
     Allowed allowed;
     for (const std::string& path : NamedAfter(line, kRemoveFolder)) AddEntryAt(path, allowed.trees);
     std::vector<std::string> files;
@@ -435,11 +473,13 @@ Allowed WhatTheLineNames(const std::string& line) {
         // An empty name or one with a backslash names no single entry.
         if (name.empty() || HoldsBackslash(name)) continue;
         std::string keyPath = kList + "\\" + name;
-        allowed.keys.insert(Upper(keyPath));
+        // The program's own view first; the 64-bit one only under WOW64.
+        fake::View view = world.wow64 && !fake::KeyExists(keyPath) ? fake::k64BitView : fake::kOwnView;
+        allowed.keys.push_back(Tagged(view, keyPath));
         std::string path;
-        if (!fake::KeyExists(keyPath) || !TrustedPath(keyPath, &path)) continue;
+        if (!fake::KeyExists(keyPath, view) || !TrustedPath(keyPath, view, &path)) continue;
         allowed.boxMayShow = true;
-        AddEntryAt(path, savers);
+        AddSaverAt(path, view, savers);
     }
     allowed.files.insert(files.begin(), files.end());
     allowed.files.insert(savers.begin(), savers.end());
@@ -456,7 +496,7 @@ struct EntryState {
 
 struct Snapshot {
     std::map<std::string, EntryState> entries;  // by upper-case path
-    std::set<std::string> keys;                 // upper-case
+    std::set<std::string> keys;                 // upper-case, tagged with their view
 };
 
 Snapshot TakeSnapshot() {
@@ -464,7 +504,9 @@ Snapshot TakeSnapshot() {
     for (const std::string& path : fake::Entries()) {
         snapshot.entries[Upper(path)] = EntryState{path, fake::AttributesOf(path)};
     }
-    for (const std::string& key : fake::Keys()) snapshot.keys.insert(key);
+    for (fake::View view : {fake::kOwnView, fake::k64BitView}) {
+        for (const std::string& key : fake::Keys(view)) snapshot.keys.insert(Tagged(view, key));
+    }
     return snapshot;
 }
 
@@ -487,6 +529,7 @@ struct Run {
     std::string line;  // as the program sees it: up to the first NUL
     Snapshot before;
     Allowed allowed;
+    bool boxSeen;
 };
 
 [[noreturn]] void Violation(const Run& run, const std::string& what) {
@@ -524,7 +567,7 @@ void CheckKeys(const Run& run, const Snapshot& after) {
     bool keyRemoved = false;
     for (const std::string& key : run.before.keys) {
         if (after.keys.count(key) != 0) continue;
-        if (run.allowed.keys.count(key) == 0) Violation(run, "removed a key that was not named: " + key);
+        if (!InAnyTree(key, run.allowed.keys)) Violation(run, "removed a key that was not named: " + key);
         keyRemoved = true;
     }
     for (const std::string& key : after.keys) {
@@ -532,10 +575,11 @@ void CheckKeys(const Run& run, const Snapshot& after) {
     }
     const std::vector<fake::Box>& boxes = fake::Boxes();
     if (boxes.size() > 1) Violation(run, "showed more than one message box");
-    if (!boxes.empty() && !run.allowed.boxMayShow) {
-        Violation(run, "showed a box without a named entry that holds a trusted path: " + boxes[0].text);
+    if (!boxes.empty() && !(run.allowed.boxMayShow && run.boxSeen)) {
+        Violation(run, "showed a box without a named entry that holds a trusted path, or nobody sees: " +
+                           boxes[0].text);
     }
-    if (keyRemoved && (boxes.empty() || !(boxes[0].type & platform::kMbIconInformation))) {
+    if (keyRemoved && run.boxSeen && (boxes.empty() || !(boxes[0].type & platform::kMbIconInformation))) {
         Violation(run, "removed an entry without saying so");
     }
 }
@@ -555,6 +599,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     World world;
     world.folders = {"C:", "D:"};
     SetLeadBytes(data, world);
+    SetWindows(data, world);
     MakeEntries(data, world);
     HoldSomeOpen(data, world);
     DenySomeListings(data, world);
@@ -565,7 +610,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Run run;
     run.line = line.c_str();
     run.before = TakeSnapshot();
-    run.allowed = WhatTheLineNames(run.line);
+    run.allowed = WhatTheLineNames(run.line, world);
+    run.boxSeen = world.boxSeen;
     if (RunProcess() != kExitCode) Violation(run, "ended with another exit code");
     CheckReleased(run);
     // Files deleted while held open go once the last holder lets go.
