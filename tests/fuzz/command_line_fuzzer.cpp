@@ -3,19 +3,22 @@
 // system folders; files, folders, links, files another program holds open,
 // folders that cannot be listed, names a search reports as something else, as
 // the best-fit conversion to the code page does, uninstall entries in either
-// registry view whose PathToSCR has any type and contents; a window station a
-// user sees or not), a table of lead bytes and a command line, then runs the
-// process against them.
+// registry view whose PathToSCR has any type, spelling and contents, its
+// Unicode form too; a window station a user sees or not), a table of lead
+// bytes, current folders and a command line, then runs the process against
+// them.
 //
 // Afterwards every string must have been released, every handle closed, and
 // nothing may have changed that the command line did not name. What the line
 // names is judged here from its text alone, never with the program's own
 // parsing: a command can only ever act on the rest of the line after its verb,
 // a blank and trailing white space taken off, so every such rest is a
-// candidate, wherever the verb stands.
+// candidate, wherever the verb stands. A line that is only the best-fit copy
+// of the one Windows keeps names nothing at all.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -128,6 +131,7 @@ struct World {
     std::vector<std::string> links;
     std::vector<std::string> keyNames;
     std::vector<int> holds;
+    std::set<std::string> lookAlikes;  // tagged keys whose PathToSCR Windows keeps otherwise
 };
 
 template <typename T>
@@ -199,10 +203,52 @@ void DenySomeListings(FuzzedDataProvider& data, const World& world) {
     }
 }
 
+// An entry's path as authors and tools write it: quoted; relative, to a
+// folder or to the drive's current one; with a leading blank, a wildcard or
+// a separator at its end; or in the forms Windows makes one full path of.
+std::string Respelled(FuzzedDataProvider& data, const std::string& path) {
+    std::string slashed;
+    for (const std::string& character : Characters(path)) slashed += character == "\\" ? "/" : character;
+    switch (data.ConsumeIntegralInRange(0, 15)) {
+        case 0: return "\"" + path + "\"";
+        case 1: return path.substr(3);
+        case 2: return path.substr(0, 2) + path.substr(path.rfind('\\') + 1);
+        case 3: return " " + path;
+        case 4: return path.substr(0, path.size() - 1) + data.PickValueInArray({"*", "?"});
+        case 5: return path + data.PickValueInArray({"\\", "/"});
+        case 6: return slashed;
+        case 7: return "\\\\?\\" + path;
+        case 8: return path.substr(0, 3) + data.PickValueInArray({".\\", "\\", "Windows\\SysWOW64\\..\\..\\"}) +
+                       path.substr(3);
+        case 9: return data.PickValueInArray({"%SystemRoot%\\..\\", "%windir%\\..\\", "%Undefined%\\"}) +
+                       path.substr(3);
+        case 10: return path.rfind("C:\\Windows\\", 0) == 0 ? "%SystemRoot%" + path.substr(10) : path;
+        default: return path;
+    }
+}
+
+// text as Windows keeps it in UTF-16 when text is its best-fit copy: one 'S'
+// or '\' of it stands for a character the code page lacks. Empty when text
+// holds neither.
+std::u16string WithLookAlike(FuzzedDataProvider& data, const std::string& text) {
+    std::u16string wide;
+    std::vector<std::size_t> lookAlikes;
+    for (const std::string& character : Characters(text)) {
+        if (character == "S" || character == "\\") lookAlikes.push_back(wide.size());
+        auto first = static_cast<unsigned char>(character[0]);
+        auto second = static_cast<unsigned char>(character.back());
+        wide += static_cast<char16_t>(character.size() == 1 ? first : first << 8 | second);
+    }
+    if (lookAlikes.empty()) return u"";
+    char16_t& unit = wide[PickFrom(data, lookAlikes)];
+    unit = unit == u'S' ? u'\u015C' : u'\uFF3C';  // S with a circumflex, a fullwidth reverse solidus
+    return wide;
+}
+
 // Mostly the path of an entry, as a string or not, terminated or not, short
 // enough or not; sometimes anything.
 std::string ConsumeValueData(FuzzedDataProvider& data, const World& world) {
-    std::string path = world.entries.empty() ? "C:\\none.scr" : PickFrom(data, world.entries);
+    std::string path = world.entries.empty() ? "C:\\none.scr" : Respelled(data, PickFrom(data, world.entries));
     switch (data.ConsumeIntegralInRange(0, 6)) {
         case 0: return path;
         case 1: return path + '\0';
@@ -233,14 +279,21 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
             case 7: keyPath = kList; break;  // the list itself, which no name may reach
             default: keyPath = kList + "\\" + name; world.keyNames.push_back(name);
         }
+        // Both forms of a value Windows keeps otherwise stay as they are.
+        if (world.lookAlikes.count(Tagged(view, keyPath)) != 0) continue;
         fake::AddKey(keyPath, view);
         if (data.ConsumeIntegralInRange(0, 7) == 7) fake::DenyFullAccess(keyPath, view);
         if (data.ConsumeIntegralInRange(0, 5) == 5) continue;  // an entry without the value
         std::uint32_t type = data.PickValueInArray(
             {platform::kRegSz, platform::kRegSz, platform::kRegExpandSz, fake::kRegDword, kRegBinary, kRegMultiSz,
              data.ConsumeIntegral<std::uint32_t>()});
-        const char* valueName = data.ConsumeIntegralInRange(0, 7) == 7 ? "UninstallString" : kPathValue;
-        fake::SetValue(keyPath, valueName, type, ConsumeValueData(data, world), view);
+        bool isPath = data.ConsumeIntegralInRange(0, 7) != 7;
+        std::string value = ConsumeValueData(data, world);
+        fake::SetValue(keyPath, isPath ? kPathValue : "UninstallString", type, value, view);
+        std::u16string wide = data.ConsumeIntegralInRange(0, 3) == 3 ? WithLookAlike(data, value.c_str()) : u"";
+        if (!isPath || wide.empty()) continue;
+        fake::SetWideString(keyPath, kPathValue, wide, view);
+        world.lookAlikes.insert(Tagged(view, keyPath));
     }
 }
 
@@ -367,7 +420,7 @@ std::string ConsumeArgument(FuzzedDataProvider& data, const World& world, const 
         case 7: return "\"" + entry + "\"";
         case 8: return data.ConsumeRandomLengthString(kMaxRandomText);
         case 9: return entry;
-        default: return data.PickValueInArray({"", " ", "\\", "\t"});
+        default: return data.PickValueInArray({"", " ", "\\", "\t", "C:", "D:"});
     }
 }
 
@@ -423,11 +476,29 @@ bool IsWithin(const std::string& key, const std::string& tree) {
            std::equal(treeCharacters.begin(), treeCharacters.end(), keyCharacters.begin());
 }
 
+bool IsSeparator(const std::string& character) { return character == "\\" || character == "/"; }
+
+// A path names one file wherever the program runs from when it starts with a
+// drive letter, a colon and a separator, or with two separators, and holds
+// no wildcard or quote after a "\\?\" prefix and no separator at its end.
+bool NamesOneFile(const std::string& path) {
+    std::vector<std::string> characters = Characters(path);
+    if (characters.size() < 3 || IsSeparator(characters.back())) return false;
+    bool drive = std::isalpha(static_cast<unsigned char>(path[0])) && characters[1] == ":";
+    if (!(drive || IsSeparator(characters[0])) || !IsSeparator(characters[drive ? 2 : 1])) return false;
+    auto named = characters.begin() + (path.rfind("\\\\?\\", 0) == 0 ? 4 : 0);
+    auto isWildcardOrQuote = [](const std::string& c) { return c == "*" || c == "?" || c == "\""; };
+    return std::none_of(named, characters.end(), isWildcardOrQuote);
+}
+
 // A PathToSCR the program may act on: a string that fits the buffer with its
-// terminator; the path is what comes before the first NUL.
-bool TrustedPath(const std::string& keyPath, fake::View view, std::string* path) {
+// terminator, that Windows keeps as stored and that, expanded (with the
+// double's environment) and out of one pair of quotes, names one file; the
+// path is what comes before the first NUL.
+bool TrustedPath(const World& world, const std::string& keyPath, fake::View view, std::string* path) {
     std::uint32_t type = 0;
     std::string bytes;
+    if (world.lookAlikes.count(Tagged(view, keyPath)) != 0) return false;
     if (!fake::ValueOf(keyPath, kPathValue, &type, &bytes, view)) return false;
     if (type != platform::kRegSz && type != platform::kRegExpandSz) return false;
     std::size_t end = bytes.find('\0');
@@ -435,7 +506,14 @@ bool TrustedPath(const std::string& keyPath, fake::View view, std::string* path)
         return false;
     }
     *path = bytes.substr(0, end);
-    return true;
+    char expanded[2 * kPathBufferSize];
+    if (type == platform::kRegExpandSz) {
+        std::uint32_t size = platform::ExpandEnvironmentStringsA(path->c_str(), expanded, sizeof expanded);
+        if (size > sizeof expanded) return false;
+        *path = expanded;
+    }
+    if (path->size() > 1 && path->front() == '"' && path->back() == '"') *path = path->substr(1, path->size() - 2);
+    return NamesOneFile(*path);
 }
 
 // What a correct run may change, by upper-case path, worked out on the
@@ -477,7 +555,7 @@ Allowed WhatTheLineNames(const std::string& line, const World& world) {
         fake::View view = world.wow64 && !fake::KeyExists(keyPath) ? fake::k64BitView : fake::kOwnView;
         allowed.keys.push_back(Tagged(view, keyPath));
         std::string path;
-        if (!fake::KeyExists(keyPath, view) || !TrustedPath(keyPath, view, &path)) continue;
+        if (!fake::KeyExists(keyPath, view) || !TrustedPath(world, keyPath, view, &path)) continue;
         allowed.boxMayShow = true;
         AddSaverAt(path, view, savers);
     }
@@ -595,6 +673,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     fake::Reset();
     FuzzedDataProvider data(bytes, size);
     bool raw = data.ConsumeIntegralInRange(0, 9) == 9;
+    bool lookAlikeLine = data.ConsumeIntegralInRange(0, 7) == 7;
     std::string verb = ConsumeVerb(data);
     World world;
     world.folders = {"C:", "D:"};
@@ -603,6 +682,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     MakeEntries(data, world);
     HoldSomeOpen(data, world);
     DenySomeListings(data, world);
+    if (data.ConsumeBool()) fake::SetCurrentFolder(PickFrom(data, world.folders));  // for "C:" and "C:x.scr"
     MakeKeys(data, world);
     std::string line = raw ? data.ConsumeRemainingBytesAsString() : ConsumeCommandLine(data, world, verb);
     fake::SetCommandLine(line);
@@ -610,7 +690,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Run run;
     run.line = line.c_str();
     run.before = TakeSnapshot();
-    run.allowed = WhatTheLineNames(run.line, world);
+    // A line that is the best-fit copy of the one Windows keeps names nothing.
+    std::u16string wide = lookAlikeLine ? WithLookAlike(data, run.line) : u"";
+    if (!wide.empty()) fake::SetWideCommandLine(wide);
+    run.allowed = wide.empty() ? WhatTheLineNames(run.line, world) : Allowed();
     run.boxSeen = world.boxSeen;
     if (RunProcess() != kExitCode) Violation(run, "ended with another exit code");
     CheckReleased(run);
