@@ -1,12 +1,9 @@
-// Fuzzes whole runs. The input makes a small machine (32-bit Windows, XP or
-// later, or 64-bit Windows with this program under WOW64 and savers in both
-// system folders; files, folders, links, files another program holds open,
+// Fuzzes whole runs. The input makes a small machine (32-bit Windows or, with
+// WOW64, 64-bit; files, folders, links, files another program holds open,
 // folders that cannot be listed, names a search reports as something else, as
 // the best-fit conversion to the code page does, uninstall entries in either
-// registry view whose PathToSCR has any type, spelling and contents, its
-// Unicode form too; a window station a user sees or not), a table of lead
-// bytes, current folders and a command line, then runs the process against
-// them.
+// registry view whose PathToSCR has any type, spelling and contents), a table
+// of lead bytes and a command line, then runs the process against them.
 //
 // Afterwards every string must have been released, every handle closed, and
 // nothing may have changed that the command line did not name. What the line
@@ -155,10 +152,13 @@ void SetWindows(FuzzedDataProvider& data, World& world) {
     if (data.ConsumeBool()) fake::SetWindowsXp();
     if (!world.boxSeen) fake::SetWindowStationFlags(0);
     if (!world.wow64 && data.ConsumeBool()) return;
+    // Namesakes, as a 32-bit and a 64-bit installer of one saver leave them.
+    std::string twin = data.ConsumeBool() ? "\\" + ConsumeEntryName(data, world) : "";
     for (const char* folder : {fake::kSystemFolder, fake::kRedirectedSystemFolder}) {
         fake::AddFolder(folder);
         world.folders.push_back(folder);
         world.entries.push_back(folder);
+        if (!twin.empty()) fake::AddFile(world.entries.emplace_back(folder + twin));
     }
 }
 
@@ -207,8 +207,6 @@ void DenySomeListings(FuzzedDataProvider& data, const World& world) {
 // folder or to the drive's current one; with a leading blank, a wildcard or
 // a separator at its end; or in the forms Windows makes one full path of.
 std::string Respelled(FuzzedDataProvider& data, const std::string& path) {
-    std::string slashed;
-    for (const std::string& character : Characters(path)) slashed += character == "\\" ? "/" : character;
     switch (data.ConsumeIntegralInRange(0, 15)) {
         case 0: return "\"" + path + "\"";
         case 1: return path.substr(3);
@@ -216,13 +214,12 @@ std::string Respelled(FuzzedDataProvider& data, const std::string& path) {
         case 3: return " " + path;
         case 4: return path.substr(0, path.size() - 1) + data.PickValueInArray({"*", "?"});
         case 5: return path + data.PickValueInArray({"\\", "/"});
-        case 6: return slashed;
-        case 7: return "\\\\?\\" + path;
-        case 8: return path.substr(0, 3) + data.PickValueInArray({".\\", "\\", "Windows\\SysWOW64\\..\\..\\"}) +
+        case 6: return "\\\\?\\" + path;
+        case 7: return path.substr(0, 2) + data.PickValueInArray({"/", "\\.\\", "\\\\", "/Windows/SysWOW64/../../"}) +
                        path.substr(3);
-        case 9: return data.PickValueInArray({"%SystemRoot%\\..\\", "%windir%\\..\\", "%Undefined%\\"}) +
+        case 8: return data.PickValueInArray({"%SystemRoot%\\..\\", "%windir%\\..\\", "%Undefined%\\"}) +
                        path.substr(3);
-        case 10: return path.rfind("C:\\Windows\\", 0) == 0 ? "%SystemRoot%" + path.substr(10) : path;
+        case 9: return path.rfind("C:\\Windows\\", 0) == 0 ? "%SystemRoot%" + path.substr(10) : path;
         default: return path;
     }
 }
