@@ -3,12 +3,51 @@
 // tests can check order and arguments, and it checks its callers: a null
 // path or an unknown handle aborts the test.
 //
-// Paths are absolute ("C:\dir\file"); drive roots always exist. Names compare
-// without regard to ASCII case. Paths of 260 characters or more fail, as they
-// do for the ANSI calls. The calls read a path as Windows does: as characters
-// of the code page that SetLeadByteRange describes, with '/' a separator too,
-// "." and ".." resolved, and dots and blanks at the end of a component gone.
-// Tests make entries with any name, as other programs can.
+// Tests make entries with absolute paths ("C:\dir\file") and any name, as
+// other programs can; drive roots always exist. Its parts model the files
+// (fake_files.cpp), the registry (fake_registry.cpp) and the process
+// (fake_process.cpp).
+//
+// What it assumes of Windows, each with the end-to-end test that checks it
+// under Wine (and on Windows, in CI's second job), or marked unchecked:
+// - Names compare without regard to ASCII case: ScreenSaver.NameInAnotherCase
+//   for keys; unchecked for files.
+// - "*.*" matches every name, with a dot or without, hidden and system ones
+//   too: FolderTree.RemovesTheWholeTree.
+// - A search goes on yielding while entries of its folder go: Stress.Rmdir*.
+// - Paths of 260 characters or more fail in the ANSI calls: Stress.
+// - DeleteFileA refuses a read-only file (FolderTree's set-up) and one held
+//   without delete sharing; RemoveDirectoryA refuses a folder that holds
+//   something: FolderTree.FileHeldWithoutDeleteSharing. A read-only folder
+//   refuses RemoveDirectoryA, as on NTFS: unchecked.
+// - Opening for reading fails for a file held without read sharing:
+//   ScreenSaver.FileHeldOpenForReading. CreateFileA opens a folder only with
+//   FILE_FLAG_BACKUP_SEMANTICS: unchecked.
+// - The calls read a path as characters of the code page, '/' as a
+//   separator too and a run of separators as one, resolve "." and "..",
+//   strip dots and blanks at the end of a component, and take "\\?\"
+//   paths: CodePage932 and FolderTreeNames for the characters and "..";
+//   the rest unchecked.
+// - "C:" names the drive's current folder: unchecked; Wine 8 reads it as the
+//   root, where it finds nothing.
+// - A search reports a name the code page lacks by best fit, and
+//   GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames;
+//   RegQueryValueExA's copy of a value likewise: unchecked.
+// - The code page is a model, not a real one: a byte is the UTF-16 unit of
+//   its value (1252 differs at 0x80-0x9F), a lead byte and the byte after
+//   it the unit (lead << 8) | trail, and nothing else converts exactly.
+// - Through a link SetFileAttributesA acts on its target; RemoveDirectoryA
+//   removes the link alone; GetFileAttributesA reports the link's own
+//   attributes: FolderTree.LinkInsideTheTreeGoesAsALink on Windows; under
+//   Wine RemoveDirectoryA acts on the target (PreparedLinkKeepsItsTarget).
+// - Under WOW64 System32 leads to SysWOW64 unless redirection is off, and
+//   KEY_WOW64_64KEY opens the 64-bit view: Wow64ScreenSaver.
+// - ExpandEnvironmentStringsA leaves an undefined variable as written:
+//   unchecked. It needs no byte more than the result, where the ANSI call
+//   may ask for one (the program allows for it): unchecked.
+// - RegDeleteKeyA refuses a key with subkeys, RegDeleteTreeA deletes them:
+//   ScreenSaver.EntryWithSubkeysGoesWhole.
+// - A window station of the program's own making is not visible: Unattended.
 #ifndef UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
 #define UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
 

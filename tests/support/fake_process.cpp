@@ -1,0 +1,284 @@
+// The process in the test double: its state and log, start-up (the command
+// line and the code page), the heap, the environment, the window station and
+// its box, and how it ends.
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fake_state.h"
+
+namespace fake_state {
+
+State& The() {
+    static State state;
+    return state;
+}
+
+[[noreturn]] void Misuse(const char* what) {
+    std::fprintf(stderr, "fake windows: %s\n", what);
+    std::abort();
+}
+
+const char* Checked(const char* path) {
+    if (path == nullptr) Misuse("a null path was passed");
+    return path;
+}
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%#x", value);
+    return text;
+}
+
+void Log(const std::string& call) { The().calls.push_back(call); }
+
+// Only file calls may run while redirection is off.
+void ExpectRedirection(const char* call) {
+    if (The().redirectionOff) Misuse((std::string(call) + " while redirection is off").c_str());
+}
+
+std::string Upper(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+// The code page: a byte is the UTF-16 unit of its value, a lead byte and the
+// byte after it the unit (lead << 8) | trail. Every other unit has no exact
+// form, as U+015C has none in code page 1252.
+std::u16string Decoded(const std::string& text) {
+    std::u16string wide;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        auto byte = static_cast<unsigned char>(text[at]);
+        bool pair = The().leadBytes[byte] && at + 1 < text.size();
+        wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
+    }
+    return wide;
+}
+
+bool Encoded(char16_t unit, std::string* bytes) {
+    auto high = static_cast<unsigned char>(unit >> 8);
+    auto low = static_cast<unsigned char>(unit);
+    if (high == 0 && !The().leadBytes[low]) return bytes->append(1, static_cast<char>(low)), true;
+    if (!The().leadBytes[high] || low == 0) return false;
+    return bytes->append({static_cast<char>(high), static_cast<char>(low)}), true;
+}
+
+Handle NewHandle() { return The().nextHandle += 4; }
+
+// Where the last component of text starts: after its last separator.
+std::size_t LastComponent(const std::string& text) {
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); at += CharacterAt(text, at)) {
+        if (CharacterAt(text, at) == 1 && text[at] == '\\') start = at + 1;
+    }
+    return start;
+}
+
+// Paths are read as characters of the ANSI code page: a byte after a lead
+// byte is never a separator.
+std::size_t CharacterAt(const std::string& text, std::size_t at) {
+    bool lead = The().leadBytes[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
+    return lead ? 2 : 1;
+}
+
+// Copies text with its terminator when it fits in size characters and
+// returns what it stored; else returns the size needed and leaves the buffer
+// as undefined as Windows does.
+std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size) {
+    auto needed = static_cast<std::uint32_t>(text.size() + 1);
+    if (needed > size) {
+        std::memset(buffer, 'X', size);
+        return needed;
+    }
+    std::memcpy(buffer, text.c_str(), needed);
+    return needed;
+}
+
+}  // namespace fake_state
+
+using namespace fake_state;
+
+namespace {
+
+// %NAME% gives NAME's value; a name that is not defined stays as written.
+std::string Expanded(const std::string& source) {
+    std::string result;
+    std::size_t at = 0;
+    while (at < source.size()) {
+        std::size_t open = source.find('%', at);
+        std::size_t close = open == std::string::npos ? open : source.find('%', open + 1);
+        if (close == std::string::npos) return result + source.substr(at);
+        result += source.substr(at, open - at);
+        auto value = The().environment.find(Upper(source.substr(open + 1, close - open - 1)));
+        if (value == The().environment.end()) {
+            result += source.substr(open, close - open);
+            at = close;
+        } else {
+            result += value->second;
+            at = close + 1;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+namespace fake {
+
+void Reset() {
+    State& state = The();
+    state.calls.clear();
+    state.commandLine.reset();
+    state.wideCommandLine.clear();
+    state.currentFolders.clear();
+    state.windowsXp = false;
+    std::memset(&state.leadBytes, 0, sizeof state.leadBytes);
+    state.allocations = 0;
+    state.failingAllocation = 0;
+    state.blocksHeld = 0;
+    state.entries.clear();
+    state.holds.clear();
+    state.files.clear();
+    state.searches.clear();
+    state.keys[fake::kOwnView].clear();
+    state.keys[fake::k64BitView].clear();
+    state.openKeys.clear();
+    state.wow64 = false;
+    state.redirectionOff = false;
+    state.environment = {{"SYSTEMROOT", "C:\\Windows"}, {"WINDIR", "C:\\Windows"}};
+    state.windowStationFlags = platform::kWsfVisible;
+    state.windowStationReadable = true;
+    state.user32Missing = false;
+    state.boxes.clear();
+    state.nextHandle = 0x1000;
+    state.nextHold = 1;
+}
+
+const std::vector<std::string>& Calls() { return The().calls; }
+
+std::vector<std::string> CallsTo(const std::string& function) {
+    std::vector<std::string> matching;
+    for (const std::string& call : The().calls) {
+        if (call.compare(0, function.size(), function) == 0 &&
+            (call.size() == function.size() || call[function.size()] == '(')) {
+            matching.push_back(call);
+        }
+    }
+    return matching;
+}
+
+void SetCommandLine(const std::string& line) {
+    std::unique_ptr<char[]> copy(new char[line.size() + 1]);
+    std::memcpy(copy.get(), line.data(), line.size());
+    copy[line.size()] = '\0';
+    The().commandLine = std::move(copy);
+    The().wideCommandLine = Decoded(line);
+}
+
+void SetLeadByteRange(unsigned char first, unsigned char last) {
+    for (int byte = first; byte <= last; ++byte) The().leadBytes[byte] = 1;
+}
+
+void UseCodePage932() {
+    SetLeadByteRange(0x81, 0x9F);
+    SetLeadByteRange(0xE0, 0xFC);
+}
+
+void SetWideCommandLine(const std::u16string& line) { The().wideCommandLine = line; }
+
+void SetWindowsXp() { The().windowsXp = true; }
+
+void FailAllocation(int number) { The().failingAllocation = The().allocations + number; }
+
+int AllocationsMade() { return The().allocations; }
+
+int BlocksHeld() { return The().blocksHeld; }
+
+int HandlesLeftOpen() {
+    return static_cast<int>(The().files.size() + The().searches.size() + The().openKeys.size());
+}
+
+void SetWow64() { The().wow64 = true; }
+
+bool RedirectionIsOff() { return The().redirectionOff; }
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+    The().environment[Upper(name)] = value;
+}
+
+void SetWindowStationFlags(std::uint32_t flags) { The().windowStationFlags = flags; }
+
+void FailWindowStationQuery() { The().windowStationReadable = false; }
+
+void RemoveUser32() { The().user32Missing = true; }
+
+const std::vector<Box>& Boxes() { return The().boxes; }
+
+}  // namespace fake
+
+namespace platform {
+
+void Sleep(std::uint32_t milliseconds) { Log("Sleep(" + std::to_string(milliseconds) + ")"); }
+
+int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
+    Log(std::string("MessageBoxA(") + Checked(text) + ", " + Checked(caption) + ", " + Hex(type) + ")");
+    ExpectRedirection("MessageBoxA");
+    The().boxes.push_back(fake::Box{text, caption, type});
+    return 1;  // IDOK
+}
+
+int LoadUser32() { return The().user32Missing ? 0 : 1; }
+
+int RunsUnderWow64() { return The().wow64 ? 1 : 0; }
+
+std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
+    return Copied(Expanded(Checked(source)), expanded, size);
+}
+
+int GetProcessWindowStationFlags(std::uint32_t* flags) {
+    if (!The().windowStationReadable) return 0;
+    *flags = The().windowStationFlags;
+    return 1;
+}
+
+const char* GetCommandLineA() { return The().commandLine ? The().commandLine.get() : ""; }
+
+const WideChar* GetCommandLineW() { return The().wideCommandLine.c_str(); }
+
+int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy) {
+    std::u16string text = length < 0 ? std::u16string(wide) + u'\0' : std::u16string(wide, wide + length);
+    std::string bytes;
+    *lossy = 0;
+    for (char16_t unit : text) {
+        if (!Encoded(unit, &bytes)) *lossy = 1, bytes += '?';
+    }
+    if (size == 0) return static_cast<int>(bytes.size());
+    if (bytes.size() > static_cast<std::size_t>(size)) return 0;
+    std::memcpy(ansi, bytes.data(), bytes.size());
+    return static_cast<int>(bytes.size());
+}
+
+int IsDBCSLeadByte(unsigned char byte) { return The().leadBytes[byte]; }
+
+void* AllocateBlock(std::size_t bytes) {
+    if (++The().allocations == The().failingAllocation) return nullptr;
+    ++The().blocksHeld;
+    return std::malloc(bytes);
+}
+
+void ReleaseBlock(void* block) {
+    --The().blocksHeld;
+    std::free(block);
+}
+
+void ExitProcess(std::uint32_t code) {
+    std::fprintf(stderr, "ExitProcess(%u) after %zu calls\n", code, The().calls.size());
+    std::fflush(stderr);
+    _exit(static_cast<int>(code));
+}
+
+}  // namespace platform

@@ -1,0 +1,106 @@
+// The state of the test double and what its parts share: the files, the
+// registry and the process (fake_files.cpp, fake_registry.cpp,
+// fake_process.cpp) each model their calls on it. Only they include this.
+#ifndef UNINSTALL_TESTS_SUPPORT_FAKE_STATE_H
+#define UNINSTALL_TESTS_SUPPORT_FAKE_STATE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_windows.h"
+#include "platform/platform.h"
+
+namespace fake_state {
+
+using platform::Handle;
+
+const std::uint32_t kDirectory = platform::kFileAttributeDirectory;
+const std::uint32_t kReparsePoint = platform::kFileAttributeReparsePoint;
+
+struct Entry {
+    std::string path;        // as created, for names and listings
+    std::string shownName;   // what a search reports, when it differs
+    std::uint32_t shownAttributes;  // the same, when not 0
+    std::uint32_t attributes;
+    std::string linkTarget;  // key of the target, for reparse points
+    bool listingDenied;
+    bool deletePending;
+};
+
+struct Hold {
+    std::string key;
+    std::uint32_t access;
+    std::uint32_t share;
+};
+
+struct Search {
+    std::vector<std::string> keys;  // "." and ".." stand for themselves
+    std::size_t next;
+};
+
+struct Key {
+    std::map<std::string, std::pair<std::uint32_t, std::string>> values;  // by upper-case name
+    std::map<std::string, std::u16string> wideValues;  // as kept, where the ANSI form is a best fit
+    bool fullAccessDenied;
+};
+
+struct State {
+    std::vector<std::string> calls;
+    // Exactly as long as the line and its terminator, so that AddressSanitizer
+    // catches a read past the end.
+    std::unique_ptr<char[]> commandLine;
+    std::u16string wideCommandLine;
+    std::map<char, std::string> currentFolders;  // by upper-case drive letter
+    bool windowsXp;
+    unsigned char leadBytes[256];  // 1 for a lead byte of the code page
+    int allocations;
+    int failingAllocation;
+    int blocksHeld;
+    std::map<std::string, Entry> entries;  // by upper-case path
+    std::map<int, Hold> holds;             // by hold number; the program's too
+    std::map<Handle, int> files;           // the program's file handles
+    std::map<Handle, Search> searches;
+    std::map<std::string, Key> keys[2];  // by view, then by upper-case path
+    std::map<platform::RegistryKey, std::pair<fake::View, std::string>> openKeys;
+    bool wow64;
+    bool redirectionOff;
+    std::map<std::string, std::string> environment;  // by upper-case name
+    std::uint32_t windowStationFlags;
+    bool windowStationReadable;
+    bool user32Missing;
+    std::vector<fake::Box> boxes;
+    Handle nextHandle;
+    int nextHold;
+};
+
+State& The();
+[[noreturn]] void Misuse(const char* what);
+const char* Checked(const char* path);
+std::string Hex(std::uint32_t value);
+void Log(const std::string& call);
+// Only file calls may run while redirection is off.
+void ExpectRedirection(const char* call);
+std::string Upper(const std::string& text);
+// The code page: a byte is the UTF-16 unit of its value, a lead byte and the
+// byte after it the unit (lead << 8) | trail. Every other unit has no exact
+// form, as U+015C has none in code page 1252.
+std::u16string Decoded(const std::string& text);
+bool Encoded(char16_t unit, std::string* bytes);
+Handle NewHandle();
+// Where the last component of text starts: after its last separator.
+std::size_t LastComponent(const std::string& text);
+// Paths are read as characters of the ANSI code page: a byte after a lead
+// byte is never a separator.
+std::size_t CharacterAt(const std::string& text, std::size_t at);
+// Copies text with its terminator when it fits in size characters and
+// returns what it stored; else returns the size needed and leaves the buffer
+// as undefined as Windows does.
+std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size);
+
+}  // namespace fake_state
+
+#endif
