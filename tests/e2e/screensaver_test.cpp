@@ -87,6 +87,15 @@ TEST_F(ScreenSaver, NameInAnotherCaseIsFoundAndShownAsTyped) {
     EXPECT_FALSE(e2e::EntryExists(name));
 }
 
+// RegDeleteKeyA deletes no key that has subkeys: the entry would stay in the
+// list for ever after the success box.
+TEST_F(ScreenSaver, EntryWithSubkeysGoesWhole) {
+    ASSERT_TRUE(e2e::InstallEntry(name + "\\Inner\\Deeper", 0, ""));
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_FALSE(e2e::EntryExists(name));
+}
+
 TEST_F(ScreenSaver, NoSuchEntryShowsNothing) {
     e2e::BoxSeen seen = Uninstall(name + " Missing");
     EXPECT_EQ(seen.boxes, 0);
