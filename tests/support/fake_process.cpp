@@ -35,7 +35,6 @@ std::string Hex(std::uint32_t value) {
 
 void Log(const std::string& call) { The().calls.push_back(call); }
 
-// Only file calls may run while redirection is off.
 void ExpectRedirection(const char* call) {
     if (The().redirectionOff) Misuse((std::string(call) + " while redirection is off").c_str());
 }
@@ -46,9 +45,6 @@ std::string Upper(const std::string& text) {
     return upper;
 }
 
-// The code page: a byte is the UTF-16 unit of its value, a lead byte and the
-// byte after it the unit (lead << 8) | trail. Every other unit has no exact
-// form, as U+015C has none in code page 1252.
 std::u16string Decoded(const std::string& text) {
     std::u16string wide;
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -69,7 +65,6 @@ bool Encoded(char16_t unit, std::string* bytes) {
 
 Handle NewHandle() { return The().nextHandle += 4; }
 
-// Where the last component of text starts: after its last separator.
 std::size_t LastComponent(const std::string& text) {
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size(); at += CharacterAt(text, at)) {
@@ -78,16 +73,11 @@ std::size_t LastComponent(const std::string& text) {
     return start;
 }
 
-// Paths are read as characters of the ANSI code page: a byte after a lead
-// byte is never a separator.
 std::size_t CharacterAt(const std::string& text, std::size_t at) {
     bool lead = The().leadBytes[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
     return lead ? 2 : 1;
 }
 
-// Copies text with its terminator when it fits in size characters and
-// returns what it stored; else returns the size needed and leaves the buffer
-// as undefined as Windows does.
 std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size) {
     auto needed = static_cast<std::uint32_t>(text.size() + 1);
     if (needed > size) {
