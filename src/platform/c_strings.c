@@ -58,15 +58,6 @@ char* strncpy(char* target, const char* source, size_t count) {
     return target;
 }
 
-int strncmp(const char* left, const char* right, size_t count) {
-    const unsigned char* l = (const unsigned char*)left;
-    const unsigned char* r = (const unsigned char*)right;
-    for (; count > 0; ++l, ++r, --count) {
-        if (*l != *r || *l == '\0') return *l - *r;
-    }
-    return 0;
-}
-
 /* The blocks may overlap: the copy runs away from the overlap. */
 void* memmove(void* target, const void* source, size_t count) {
     unsigned char* to = target;

@@ -38,7 +38,7 @@ int IsFullPath(const char* path) {
 
 const char* AfterDevicePrefix(const char* path) {
     for (const char* prefix : kDevicePrefixes) {
-        if (std::strncmp(path, prefix, kDevicePrefixLength) == 0) return path + kDevicePrefixLength;
+        if (StartsWithNoCase(path, prefix)) return path + kDevicePrefixLength;
     }
     return path;
 }
