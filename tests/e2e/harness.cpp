@@ -26,20 +26,28 @@ ULONGLONG Milliseconds(const FILETIME& time) {
 
 std::string ProgramPath() { return OwnFolder() + "\\uninstall.exe"; }
 
-Started Start(const std::string& commandLine, const char* desktop) {
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    std::string desktopName = desktop ? desktop : "";
-    STARTUPINFOA startup = {};
+namespace {
+
+// The program is named apart, so the command line can hold anything. An ANSI
+// line goes through the wide call as CreateProcessA would take it.
+Started StartWide(const std::wstring& commandLine, const char* desktop) {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    std::wstring desktopName = desktop ? Wide(desktop) : L"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.lpDesktop = desktop ? &desktopName[0] : nullptr;
     Started started = {};
-    std::string program = ProgramPath();
-    // The program is named apart, so the command line can hold anything.
-    BOOL ok = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    BOOL ok = CreateProcessW(Wide(ProgramPath()).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &started.process);
-    EXPECT_TRUE(ok) << "CreateProcessA failed: " << GetLastError();
+    EXPECT_TRUE(ok) << "CreateProcessW failed: " << GetLastError();
     return started;
+}
+
+}  // namespace
+
+Started Start(const std::string& commandLine, const char* desktop) {
+    return StartWide(Wide(commandLine), desktop);
 }
 
 bool IsRunning(const Started& started) {
@@ -72,14 +80,7 @@ Finished Run(const std::string& commandLine) {
 }
 
 Finished RunWide(const std::wstring& commandLine) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    Started started = {};
-    BOOL ok = CreateProcessW(Wide(ProgramPath()).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &started.process);
-    EXPECT_TRUE(ok) << "CreateProcessW failed: " << GetLastError();
+    Started started = StartWide(commandLine, nullptr);
     return Finish(started);
 }
 
