@@ -228,13 +228,10 @@ std::string Respelled(FuzzedDataProvider& data, const std::string& path) {
 // or '\' of it stands for a character the code page lacks. Empty when text
 // holds neither.
 std::u16string WithLookAlike(FuzzedDataProvider& data, const std::string& text) {
-    std::u16string wide;
+    std::u16string wide = fake::WideOf(text);
     std::vector<std::size_t> lookAlikes;
-    for (const std::string& character : Characters(text)) {
-        if (character == "S" || character == "\\") lookAlikes.push_back(wide.size());
-        auto first = static_cast<unsigned char>(character[0]);
-        auto second = static_cast<unsigned char>(character.back());
-        wide += static_cast<char16_t>(character.size() == 1 ? first : first << 8 | second);
+    for (std::size_t at = 0; at < wide.size(); ++at) {
+        if (wide[at] == u'S' || wide[at] == u'\\') lookAlikes.push_back(at);
     }
     if (lookAlikes.empty()) return u"";
     char16_t& unit = wide[PickFrom(data, lookAlikes)];

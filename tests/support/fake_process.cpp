@@ -45,16 +45,6 @@ std::string Upper(const std::string& text) {
     return upper;
 }
 
-std::u16string Decoded(const std::string& text) {
-    std::u16string wide;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        auto byte = static_cast<unsigned char>(text[at]);
-        bool pair = The().leadBytes[byte] && at + 1 < text.size();
-        wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
-    }
-    return wide;
-}
-
 bool Encoded(char16_t unit, std::string* bytes) {
     auto high = static_cast<unsigned char>(unit >> 8);
     auto low = static_cast<unsigned char>(unit);
@@ -148,6 +138,16 @@ void Reset() {
     state.nextHold = 1;
 }
 
+std::u16string WideOf(const std::string& text) {
+    std::u16string wide;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        auto byte = static_cast<unsigned char>(text[at]);
+        bool pair = The().leadBytes[byte] && at + 1 < text.size();
+        wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
+    }
+    return wide;
+}
+
 const std::vector<std::string>& Calls() { return The().calls; }
 
 std::vector<std::string> CallsTo(const std::string& function) {
@@ -166,7 +166,7 @@ void SetCommandLine(const std::string& line) {
     std::memcpy(copy.get(), line.data(), line.size());
     copy[line.size()] = '\0';
     The().commandLine = std::move(copy);
-    The().wideCommandLine = Decoded(line);
+    The().wideCommandLine = WideOf(line);
 }
 
 void SetLeadByteRange(unsigned char first, unsigned char last) {

@@ -145,7 +145,7 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
     The().calls.pop_back();
     const Key& found = The().keys[The().openKeys.at(key).first].at(The().openKeys.at(key).second);
     auto kept = found.wideValues.find(Upper(name));
-    std::u16string wide = kept != found.wideValues.end() ? kept->second : Decoded(bytes.substr(0, ansiSize));
+    std::u16string wide = kept != found.wideValues.end() ? kept->second : fake::WideOf(bytes.substr(0, ansiSize));
     if (status != kErrorSuccess && status != kErrorMoreData) return status;
     std::uint32_t room = *size;
     *size = static_cast<std::uint32_t>(wide.size() * sizeof(char16_t));

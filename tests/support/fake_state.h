@@ -85,10 +85,6 @@ void Log(const std::string& call);
 // Only file calls may run while redirection is off.
 void ExpectRedirection(const char* call);
 std::string Upper(const std::string& text);
-// The code page: a byte is the UTF-16 unit of its value, a lead byte and the
-// byte after it the unit (lead << 8) | trail. Every other unit has no exact
-// form, as U+015C has none in code page 1252.
-std::u16string Decoded(const std::string& text);
 bool Encoded(char16_t unit, std::string* bytes);
 Handle NewHandle();
 // Where the last component of text starts: after its last separator.

@@ -76,9 +76,9 @@ std::vector<std::string> CallsTo(const std::string& function);
 // Start-up.
 // SetCommandLine gives both forms of the line; SetWideCommandLine then
 // makes the UTF-16 one differ, as when the ANSI line is a best-fit copy.
-// Units the code page lacks are those above 0xFF that are no lead byte
-// followed by a second byte, such as U+015C.
 void SetCommandLine(const std::string& line);
+// text as Windows keeps it in UTF-16, in the code page modelled above.
+std::u16string WideOf(const std::string& text);
 void SetWideCommandLine(const std::u16string& line);
 void SetLeadByteRange(unsigned char first, unsigned char last);
 // The lead bytes of code page 932 (Japanese), where the second byte 0x5C of
