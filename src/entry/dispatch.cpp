@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "entry/command_text.h"
-#include "entry/exit_code.h"
 #include "folders/folder_tree.h"
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
@@ -56,5 +55,5 @@ int RunProcess() {
     const char* line = platform::GetCommandLineA();
     // A look-alike copy would act on another file, folder or entry.
     if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line));
-    return kExitCode;
+    return platform::kExitCode;
 }

@@ -7,7 +7,7 @@
 // 1 if a search for path finds an entry with attributes other than 0; the
 // entry's attributes go to *attributes when it is not null. Wildcards in
 // path are matched by the search.
-int PathExists(const char* path, std::uint32_t* attributes = nullptr);
+int PathExists(const char* path, std::uint32_t* attributes);
 
 // Removes folder, whose attributes a search reported, with everything below
 // it: in every folder its subfolders first, each completely, then its other

@@ -129,12 +129,26 @@ int IsDBCSLeadByte(unsigned char byte);
 // failure. *lossy is set when a character has no exact form there.
 int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy);
 
+// The exit code of every run, whatever happened: callers such as installers
+// read no meaning into it, and the box is the only report.
+const int kExitCode = 0;
+
 // Heap blocks for strings; AllocateBlock yields null when the heap is spent.
 void* AllocateBlock(std::size_t bytes);
 void ReleaseBlock(void* block);
 
 // Ends the process at once, with code as its exit code.
 [[noreturn]] void ExitProcess(std::uint32_t code);
+
+// A block that is never null. Every block is about to hold a path, a
+// pattern, a key path or a message, and no caller could act soundly on a
+// null in its place: so when the heap is spent the process ends at once,
+// with its usual exit code, before any further call.
+inline void* AllocateBlockOrEnd(std::size_t bytes) {
+    void* block = AllocateBlock(bytes);
+    if (block == nullptr) ExitProcess(static_cast<std::uint32_t>(kExitCode));
+    return block;
+}
 
 }  // namespace platform
 

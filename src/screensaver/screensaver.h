@@ -10,7 +10,4 @@
 // for in both registry views, and its file where that view puts it.
 void RemoveScreenSaver(const char* name);
 
-// 1 if path opens for reading with read sharing; the handle is closed again.
-int FileCanBeOpened(const char* path);
-
 #endif

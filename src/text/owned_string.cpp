@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "entry/exit_code.h"
 #include "platform/platform.h"
 #include "text/characters.h"
 
@@ -24,14 +23,7 @@ bool MatchesAt(const char* text, int position, const char* pattern, int patternL
 
 }  // namespace
 
-// Every text is about to become a path, a pattern, a key path or a message,
-// and no caller could act soundly on a null in its place. So when the heap is
-// spent the process ends at once, with its usual exit code.
-char* AllocateText(std::size_t bytes) {
-    char* block = static_cast<char*>(platform::AllocateBlock(bytes));
-    if (block == nullptr) platform::ExitProcess(kExitCode);
-    return block;
-}
+char* AllocateText(std::size_t bytes) { return static_cast<char*>(platform::AllocateBlockOrEnd(bytes)); }
 
 int FindNoCase(int start, const char* text, const char* pattern) {
     if (text == nullptr || pattern == nullptr || start < 0) return -1;

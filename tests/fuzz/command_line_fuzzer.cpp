@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "entry/dispatch.h"
-#include "entry/exit_code.h"
 #include "fake_windows.h"
 #include "platform/platform.h"
 
@@ -689,7 +688,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (!wide.empty()) fake::SetWideCommandLine(wide);
     run.allowed = wide.empty() ? WhatTheLineNames(run.line, world) : Allowed();
     run.boxSeen = world.boxSeen;
-    if (RunProcess() != kExitCode) Violation(run, "ended with another exit code");
+    if (RunProcess() != platform::kExitCode) Violation(run, "ended with another exit code");
     CheckReleased(run);
     // Files deleted while held open go once the last holder lets go.
     for (int hold : world.holds) fake::Release(hold);
