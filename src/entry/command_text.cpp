@@ -1,10 +1,6 @@
 #include "entry/command_text.h"
 
-#include <cstring>
-
-#include "platform/platform.h"
 #include "text/characters.h"
-#include "text/owned_string.h"
 
 namespace {
 
@@ -36,16 +32,4 @@ const char* CommandTextOf(const char* commandLine) {
     at = (*at == kQuote) ? SkipQuotedName(at) : SkipPlainName(at);
     while (*at != '\0' && *at <= kLastWhiteSpace) ++at;
     return reinterpret_cast<const char*>(at);
-}
-
-int IsExactCopyOfCommandLine(const char* commandLine) {
-    const platform::WideChar* wide = platform::GetCommandLineW();
-    int lossy = 0;
-    int size = platform::ToAnsiWithoutBestFit(wide, -1, nullptr, 0, &lossy);
-    if (size <= 0) return 0;
-    OwnedString exact = AllocateText(static_cast<std::size_t>(size));
-    int stored = platform::ToAnsiWithoutBestFit(wide, -1, exact, size, &lossy);
-    int same = stored == size && !lossy && std::strcmp(exact, commandLine) == 0;
-    FreeString(exact);
-    return same;
 }

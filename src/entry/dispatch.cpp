@@ -6,6 +6,7 @@
 #include "folders/folder_tree.h"
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
+#include "text/exact_copy.h"
 
 namespace {
 
@@ -52,8 +53,12 @@ void RunCommand(const char* commandText) {
 }
 
 int RunProcess() {
+    // Where Windows can, a junction or link that someone without
+    // administrator rights made is not followed from here on: swapped into a
+    // tree while it is removed, it cannot lead the removal out of it.
+    platform::EnforceRedirectionTrust();
     const char* line = platform::GetCommandLineA();
     // A look-alike copy would act on another file, folder or entry.
-    if (IsExactCopyOfCommandLine(line)) RunCommand(CommandTextOf(line));
+    if (IsExactCopyOf(line, platform::GetCommandLineW())) RunCommand(CommandTextOf(line));
     return platform::kExitCode;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "folders/entry_name.h"
+#include "folders/folder_search.h"
 #include "folders/kept_entries.h"
 #include "platform/platform.h"
 #include "text/owned_string.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-const char kAllEntries[] = "\\*.*";
 const char kSeparator[] = "\\";
 const char kThisFolder[] = ".";
 const char kParentFolder[] = "..";
@@ -31,16 +31,6 @@ int IsLink(std::uint32_t attributes) { return (attributes & platform::kFileAttri
 // The one attribute that stops a deletion: of a file, and on NTFS of a
 // folder too.
 int IsReadOnly(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReadOnly) != 0; }
-
-// Starts a search for every entry of folder; the pattern only starts it.
-platform::Handle SearchFolder(const char* folder, platform::FindData* found) {
-    OwnedString pattern = nullptr;
-    AssignString(pattern, folder);
-    AppendString(pattern, kAllEntries);
-    platform::Handle search = platform::FindFirstFileA(pattern, found);
-    FreeString(pattern);
-    return search;
-}
 
 void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
     AssignString(child, folder);
@@ -76,7 +66,7 @@ void DeleteKeptEntries(const char* folder, const KeptEntries& kept) {
 // with the search still open; the other entries go once it has ended.
 void RemoveContents(const char* folder) {
     platform::FindData found;
-    platform::Handle search = SearchFolder(folder, &found);
+    platform::Handle search = StartFolderSearch(folder, &found);
     if (search == platform::kInvalidHandle) return;
     KeptEntries kept = {nullptr, 0, 0};
     OwnedString child = nullptr;
@@ -88,7 +78,7 @@ void RemoveContents(const char* folder) {
         } else {
             KeepEntry(kept, found.name, found.attributes);
         }
-    } while (platform::FindNextFileA(search, &found));
+    } while (NextFolderEntry(search, &found));
     platform::FindClose(search);
     FreeString(child);
     DeleteKeptEntries(folder, kept);
@@ -115,8 +105,9 @@ void RemoveFolderTree(const char* folder, std::uint32_t attributes) {
 }
 
 void RemoveExistingFolder(const char* folder) {
-    // "C:" finds the drive's current folder, but "C:\*.*" searches its root.
-    if (IsBareDrive(folder)) return;
+    // "C:" finds the drive's current folder, but "C:\*.*" searches its root;
+    // so do "\\?\C:" and "\\.\C:".
+    if (IsBareDrive(AfterDevicePrefix(folder))) return;
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
     RemoveFolderTree(folder, attributes);

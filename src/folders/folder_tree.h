@@ -17,9 +17,9 @@ int PathExists(const char* path, std::uint32_t* attributes);
 // more try), so read-only, hidden and system entries go too; what still
 // cannot be deleted stays, reset, with the folders that hold it. Links are
 // removed as links, never entered and never reset; if folder is one, only
-// the link goes. An entry whose name, read as characters of the ANSI
-// code page, could reach another entry is not touched at all: it stays, with
-// the folders that hold it.
+// the link goes. An entry whose name has no exact ANSI form, or read as
+// characters of the ANSI code page could reach another entry, is not touched
+// at all: it stays, with the folders that hold it.
 void RemoveFolderTree(const char* folder, std::uint32_t attributes);
 
 // The RMDIR command: removes the tree at folder if the path exists, or only

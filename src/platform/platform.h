@@ -1,5 +1,6 @@
-// The Windows calls the commands make, in their ANSI forms, declared with this
-// program's own small types so that no command needs <windows.h>.
+// The Windows calls the commands make, in their ANSI forms where a name is
+// given and in UTF-16 where one is read, declared with this program's own
+// small types so that no command needs <windows.h>.
 //
 // A function named as a Win32 call makes that call, with the arguments this
 // program never varies left out (security attributes, template files, owner
@@ -60,10 +61,17 @@ struct FindData {
     char name[kMaxPath];
 };
 
+// The same of WIN32_FIND_DATAW: the name as Windows keeps it.
+struct WideFindData {
+    std::uint32_t attributes;
+    WideChar name[kMaxPath];
+};
+
 void Sleep(std::uint32_t milliseconds);
 int DeleteFileA(const char* path);
 Handle FindFirstFileA(const char* path, FindData* found);
-int FindNextFileA(Handle search, FindData* found);
+Handle FindFirstFileW(const WideChar* path, WideFindData* found);
+int FindNextFileW(Handle search, WideFindData* found);
 int FindClose(Handle search);
 int SetFileAttributesA(const char* path, std::uint32_t attributes);
 std::uint32_t GetFileAttributesA(const char* path);
@@ -104,6 +112,13 @@ std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
 
 // Characters stored, terminator included, or the size needed; 0 on failure.
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
+std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size);
+
+// Turns on, for the whole process, the mitigation that stops it following
+// junctions and symbolic links made by someone who is not an administrator
+// (ProcessRedirectionTrustPolicy, enforced). Looked up at run time: older
+// Windows lacks the call or refuses the policy, and there it yields 0.
+int EnforceRedirectionTrust();
 
 // Loads USER32 and looks up the calls the box needs, when a box is about to
 // be shown: imported, it would be loaded in every run. 0 when it cannot be;
@@ -128,6 +143,9 @@ int IsDBCSLeadByte(unsigned char byte);
 // default character: the bytes stored (or needed, when size is 0), 0 on
 // failure. *lossy is set when a character has no exact form there.
 int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size, int* lossy);
+// MultiByteToWideChar from the ANSI code page, of ansi with its terminator,
+// refusing invalid bytes: the units stored, or 0 when they do not fit size.
+int ToWideFromAnsi(const char* ansi, WideChar* wide, int size);
 
 // The exit code of every run, whatever happened: callers such as installers
 // read no meaning into it, and the box is the only report.

@@ -67,6 +67,16 @@ void CopyFindData(const WIN32_FIND_DATAA& data, platform::FindData* found) {
     lstrcpynA(found->name, data.cFileName, platform::kMaxPath);
 }
 
+void CopyWideFindData(const WIN32_FIND_DATAW& data, platform::WideFindData* found) {
+    found->attributes = data.dwFileAttributes;
+    lstrcpynW(reinterpret_cast<WCHAR*>(found->name), data.cFileName, platform::kMaxPath);
+}
+
+// ProcessRedirectionTrustPolicy and its EnforceRedirectionTrust flag, which
+// the headers of older SDKs lack.
+const int kProcessRedirectionTrustPolicy = 16;
+const DWORD kEnforceRedirectionTrust = 0x1;
+
 }  // namespace
 
 namespace platform {
@@ -82,10 +92,17 @@ Handle FindFirstFileA(const char* path, FindData* found) {
     return FromHandle(search);
 }
 
-int FindNextFileA(Handle search, FindData* found) {
-    WIN32_FIND_DATAA data;
-    if (!::FindNextFileA(ToHandle(search), &data)) return 0;
-    CopyFindData(data, found);
+Handle FindFirstFileW(const WideChar* path, WideFindData* found) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = ::FindFirstFileW(ToWide(path), &data);
+    if (search != INVALID_HANDLE_VALUE) CopyWideFindData(data, found);
+    return FromHandle(search);
+}
+
+int FindNextFileW(Handle search, WideFindData* found) {
+    WIN32_FIND_DATAW data;
+    if (!::FindNextFileW(ToHandle(search), &data)) return 0;
+    CopyWideFindData(data, found);
     return 1;
 }
 
@@ -206,6 +223,17 @@ std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std:
     return ::ExpandEnvironmentStringsA(source, expanded, size);
 }
 
+std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
+    return ::ExpandEnvironmentStringsW(ToWide(source), reinterpret_cast<WCHAR*>(expanded), size);
+}
+
+int EnforceRedirectionTrust() {
+    typedef BOOL(WINAPI * MitigationCall)(int, PVOID, SIZE_T);
+    auto call = LookupAs<MitigationCall>(kKernel32, "SetProcessMitigationPolicy");
+    DWORD flags = kEnforceRedirectionTrust;
+    return call && call(kProcessRedirectionTrustPolicy, &flags, sizeof flags) ? 1 : 0;
+}
+
 int GetProcessWindowStationFlags(std::uint32_t* flags) {
     USEROBJECTFLAGS information = {};
     DWORD needed = 0;
@@ -231,6 +259,10 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
                                        ToWide(wide), length, ansi, size, nullptr, utf8 ? nullptr : &usedDefault);
     *lossy = usedDefault ? 1 : 0;
     return stored;
+}
+
+int ToWideFromAnsi(const char* ansi, WideChar* wide, int size) {
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi, -1, reinterpret_cast<WCHAR*>(wide), size);
 }
 
 int IsDBCSLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) ? 1 : 0; }

@@ -8,9 +8,9 @@ const std::uint32_t kSaverPathSize = platform::kMaxPath;
 
 // Reads PathToSCR of the open key into path, a buffer of kSaverPathSize
 // bytes. 1 only when the value is a string that fits with its terminator,
-// holds only characters the ANSI code page holds exactly, and, expanded and
-// taken out of one pair of quotes, is a full path to one file; after any
-// other outcome path names nothing.
+// holds only characters the ANSI code page holds exactly, before expansion
+// and after, and, taken out of one pair of quotes, is a full path to one
+// file; after any other outcome path names nothing.
 int ReadScreenSaverPath(platform::RegistryKey key, char* path);
 
 #endif

@@ -252,6 +252,41 @@ TEST(FolderTreeNames, LookAlikeOfTheFolderNamedSurvives) {
     EXPECT_TRUE(RemoveDirectoryW(named.c_str())) << "the folder named was removed through its copy";
 }
 
+// A folder named \u015Cave beside a folder link named Save, its best-fit
+// copy. Read by that copy, the folder's removal would go through the link
+// and empty what it leads to, outside the tree. Under Wine the run prepares
+// the link; on Windows the test makes one where it may.
+TEST(FolderTreeNames, LookAlikeBesideALinkLeavesWhatTheLinkLeadsTo) {
+    e2e::ScratchFolder folder("lookalike");
+    char link[MAX_PATH] = "";
+    char target[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("UNINSTALL_E2E_LOOKALIKE_LINK", link, MAX_PATH) ||
+        !GetEnvironmentVariableA("UNINSTALL_E2E_LOOKALIKE_TARGET", target, MAX_PATH)) {
+        lstrcpynA(link, (folder / "tree\\Save").c_str(), MAX_PATH);
+        lstrcpynA(target, (folder / "outside").c_str(), MAX_PATH);
+        ASSERT_TRUE(e2e::MakeFolder(folder / "tree"));
+        ASSERT_TRUE(e2e::MakeFolder(target));
+        if (!CreateSymbolicLinkA(link, target, SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+            GTEST_SKIP() << "no right to make a symbolic link here: error " << GetLastError();
+        }
+    }
+    std::string tree = std::string(link).substr(0, std::string(link).rfind('\\'));
+    std::wstring lookAlike = e2e::Wide(tree) + L"\\\u015Cave";
+    ASSERT_TRUE(FillTarget(target));
+    ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), nullptr));
+    ASSERT_TRUE(e2e::MakeFile(tree + "\\plain.txt", FILE_ATTRIBUTE_READONLY));
+    std::map<std::string, std::string> targetBefore = Snapshot(target);
+
+    e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + tree);
+
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_EQ(Snapshot(target), targetBefore);
+    EXPECT_FALSE(e2e::Exists(tree + "\\plain.txt"));
+    EXPECT_TRUE(RemoveDirectoryW(lookAlike.c_str())) << "the look-alike, which no ANSI call reaches, stays";
+    e2e::RemoveTree(tree);
+    e2e::RemoveTree(target);
+}
+
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.
 TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
     E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");

@@ -1,9 +1,10 @@
 // Fuzzes whole runs. The input makes a small machine (32-bit Windows or, with
 // WOW64, 64-bit; files, folders, links, files another program holds open,
-// folders that cannot be listed, names a search reports as something else, as
-// the best-fit conversion to the code page does, uninstall entries in either
-// registry view whose PathToSCR has any type, spelling and contents), a table
-// of lead bytes and a command line, then runs the process against them.
+// folders that cannot be listed, names made outside Windows and names the
+// code page cannot hold, with links beside them named by their best-fit
+// copies, uninstall entries in either registry view whose PathToSCR has any
+// type, spelling and contents), a table of lead bytes and a command line,
+// then runs the process against them.
 //
 // Afterwards every string must have been released, every handle closed, and
 // nothing may have changed that the command line did not name. What the line
@@ -66,12 +67,14 @@ const std::vector<std::string>& DoubleByteNames() {
     return names;
 }
 
-// What a search may report for a name the code page cannot hold: paths out
-// of the folder, names the calls strip, wildcards.
-const std::vector<std::string>& ShownNames() {
+// The best-fit copies of names the code page cannot hold: paths out of the
+// folder, names the calls strip, wildcards, and plain names that a link
+// beside the look-alike can carry.
+const std::vector<std::string>& OddNames() {
     static const std::vector<std::string> names = {
         "..", "..\\..", "..\\S", "..\\..\\D", "../..", "..\\..\\..\\..", "S\\..", "..\\Sub",
         "x.", "D.", "S ", "...", ". .", "?", "*", "a?b", "C:", "/", "\\", "a\\b",
+        "S", "Sub", "Saver", "My Saver.scr", ".x", "a.txt",
     };
     return names;
 }
@@ -161,6 +164,47 @@ void SetWindows(FuzzedDataProvider& data, World& world) {
     }
 }
 
+// A name whose best-fit copy is copy: each 'S', '\\', '.' and '/' of it a
+// look-alike the code page lacks, or a character without one for '?' and
+// where it has none of those.
+std::u16string LookAlikeOf(const std::string& copy) {
+    std::u16string name;
+    bool odd = false;
+    for (char c : copy) {
+        const char16_t lookAlike = c == 'S' ? u'\u015C' : c == '\\' ? u'\uFF3C' : c == '.' ? u'\uFF0E'
+                                 : c == '/' ? u'\uFF0F' : c == '?' ? u'\u4E00' : u'\0';
+        name += lookAlike ? lookAlike : static_cast<char16_t>(static_cast<unsigned char>(c));
+        odd = odd || lookAlike;
+    }
+    return odd ? name : name + u'\u4E00';
+}
+
+bool IsPlainName(const std::string& name) {
+    return name.find_first_of("\\/:*?\"<>|") == std::string::npos && name != "." && name != "..";
+}
+
+// 1 if the code page of this world lacks a character of name.
+bool LacksCharacterOf(const std::u16string& name) {
+    int lossy = 0;
+    platform::ToAnsiWithoutBestFit(name.c_str(), -1, nullptr, 0, &lossy);
+    return lossy != 0;
+}
+
+// The entry at path gets a name the code page cannot hold. Beside it there
+// is sometimes a link that carries its best-fit copy, as someone who wants
+// the removal led out of the tree would plant.
+void KeepLookAlikeName(FuzzedDataProvider& data, World& world, const std::string& path) {
+    const std::string& copy = PickFrom(data, OddNames());
+    std::u16string name = LookAlikeOf(copy);
+    if (!LacksCharacterOf(name)) return;  // a lead byte table can hold it
+    fake::KeepNameAs(path, name);
+    std::string twin = path.substr(0, path.rfind('\\') + 1) + copy;
+    if (!data.ConsumeBool() || !IsPlainName(copy) || fake::Exists(twin)) return;
+    fake::AddLink(twin, PickFrom(data, world.entries));
+    world.links.push_back(twin);
+    world.entries.push_back(twin);
+}
+
 void MakeEntries(FuzzedDataProvider& data, World& world) {
     int count = data.ConsumeIntegralInRange(0, kMaxEntries);
     for (int i = 0; i < count; ++i) {
@@ -178,8 +222,8 @@ void MakeEntries(FuzzedDataProvider& data, World& world) {
             fake::AddLink(path, PickFrom(data, world.entries));
             world.links.push_back(path);
         }
-        if (data.ConsumeIntegralInRange(0, 5) == 5) fake::ShowNameAs(path, PickFrom(data, ShownNames()));
         world.entries.push_back(path);
+        if (data.ConsumeIntegralInRange(0, 5) == 5) KeepLookAlikeName(data, world, path);
     }
 }
 

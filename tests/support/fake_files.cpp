@@ -212,14 +212,30 @@ void EndHold(int number) {
     if (entry && entry->deletePending && !AnyHold(key, IsHeld)) The().entries.erase(key);
 }
 
+bool IsDotKey(const std::string& key) { return key == "." || key == ".."; }
+
+std::uint32_t ShownAttributes(const std::string& key) {
+    if (IsDotKey(key)) return kDirectory;
+    const Entry& entry = The().entries.at(key);
+    return entry.shownAttributes ? entry.shownAttributes : entry.attributes;
+}
+
+// The name as Windows keeps it.
+std::u16string WideNameOf(const std::string& key) {
+    if (IsDotKey(key) || The().entries.at(key).wideName.empty()) return fake::WideOf(NameOf(key));
+    return The().entries.at(key).wideName;
+}
+
 void Fill(const std::string& key, platform::FindData* found) {
-    found->attributes = (key == "." || key == "..") ? kDirectory : The().entries.at(key).attributes;
-    if (key != "." && key != ".." && The().entries.at(key).shownAttributes) {
-        found->attributes = The().entries.at(key).shownAttributes;
-    }
-    bool shownOtherwise = key != "." && key != ".." && !The().entries.at(key).shownName.empty();
-    std::string name = shownOtherwise ? The().entries.at(key).shownName : NameOf(key);
-    std::snprintf(found->name, sizeof found->name, "%s", name.c_str());
+    found->attributes = ShownAttributes(key);
+    std::snprintf(found->name, sizeof found->name, "%s", BestFitOf(WideNameOf(key)).c_str());
+}
+
+void FillWide(const std::string& key, platform::WideFindData* found) {
+    found->attributes = ShownAttributes(key);
+    std::u16string name = WideNameOf(key).substr(0, platform::kMaxPath - 1);
+    std::copy(name.begin(), name.end(), found->name);
+    found->name[name.size()] = 0;
 }
 
 // Creates the folders above key that are missing.
@@ -234,7 +250,7 @@ void AddEntry(const std::string& path, std::uint32_t attributes, const std::stri
     Path parsed = Parse(path, false);
     if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) Misuse("bad path in a test");
     AddParents(path);
-    The().entries[Upper(path)] = Entry{path, "", 0, attributes, linkTarget, false, false};
+    The().entries[Upper(path)] = Entry{path, u"", 0, attributes, linkTarget, false, false};
 }
 
 }  // namespace
@@ -257,10 +273,14 @@ void AddLink(const std::string& path, const std::string& target) {
     AddEntry(path, (entry->attributes & kDirectory) | kReparsePoint, Upper(target));
 }
 
-void ShowNameAs(const std::string& path, const std::string& name) {
+void KeepNameAs(const std::string& path, const std::u16string& name) {
     Entry* entry = Find(Upper(path));
     if (entry == nullptr) Misuse("no such entry");
-    entry->shownName = name;
+    std::string exact;
+    if (std::all_of(name.begin(), name.end(), [&exact](char16_t unit) { return Encoded(unit, &exact); })) {
+        Misuse("a name the code page holds exactly is the entry's own");
+    }
+    entry->wideName = name;
 }
 
 void ShowAttributesAs(const std::string& path, std::uint32_t attributes) {
@@ -327,16 +347,19 @@ int DeleteFileA(const char* path) {
     return 1;
 }
 
-Handle FindFirstFileA(const char* path, FindData* found) {
-    Log(std::string("FindFirstFileA(") + Checked(path) + ")");
-    Path parsed = Parse(path, true);
-    if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) return kInvalidHandle;
-    std::string parent = Resolve(parsed, parsed.parts.size() - 1, true);
-    if (parent.empty() || !IsFolderKey(parent)) return kInvalidHandle;
-    Entry* parentEntry = Find(parent);
-    if (parentEntry && parentEntry->listingDenied) return kInvalidHandle;
-    const std::string& pattern = parsed.parts.back();
+namespace {
+
+// The entries a search for path yields, from its first on; none when it
+// fails.
+Search StartSearch(const char* path) {
     Search search{{}, 0};
+    Path parsed = Parse(path, true);
+    if (!parsed.valid || parsed.parts.empty() || parsed.trailingSeparator) return search;
+    std::string parent = Resolve(parsed, parsed.parts.size() - 1, true);
+    if (parent.empty() || !IsFolderKey(parent)) return search;
+    Entry* parentEntry = Find(parent);
+    if (parentEntry && parentEntry->listingDenied) return search;
+    const std::string& pattern = parsed.parts.back();
     if (HasWildcard(pattern)) {
         if (!IsRoot(parent)) search.keys = {".", ".."};
         for (const std::string& child : ChildrenOf(parent)) {
@@ -345,23 +368,54 @@ Handle FindFirstFileA(const char* path, FindData* found) {
     } else if (Find(parent + "\\" + Upper(pattern))) {
         search.keys.push_back(parent + "\\" + Upper(pattern));
     }
+    return search;
+}
+
+// The key of the next entry the search yields; empty when there is none. An
+// entry deleted since the search began is no longer yielded.
+std::string NextKey(Handle handle) {
+    auto search = The().searches.find(handle);
+    if (search == The().searches.end()) Misuse("a search that is not open");
+    std::vector<std::string>& keys = search->second.keys;
+    std::size_t& next = search->second.next;
+    while (next < keys.size() && !IsDotKey(keys[next]) && !Find(keys[next])) ++next;
+    return next == keys.size() ? "" : keys[next++];
+}
+
+Handle OpenSearch(const Search& search) {
     if (search.keys.empty()) return kInvalidHandle;
     Handle handle = NewHandle();
     The().searches[handle] = search;
-    return FindNextFileA(handle, found) ? handle : kInvalidHandle;
+    return handle;
 }
 
-int FindNextFileA(Handle handle, FindData* found) {
-    auto search = The().searches.find(handle);
-    if (search == The().searches.end()) Misuse("FindNextFileA on an unknown search");
-    // The first record is fetched by FindFirstFileA, and logged there.
-    if (search->second.next > 0) Log("FindNextFileA");
-    // An entry deleted since the search began is no longer yielded.
-    std::vector<std::string>& keys = search->second.keys;
-    std::size_t& next = search->second.next;
-    while (next < keys.size() && keys[next] != "." && keys[next] != ".." && !Find(keys[next])) ++next;
-    if (next == keys.size()) return 0;
-    Fill(keys[next++], found);
+}  // namespace
+
+Handle FindFirstFileA(const char* path, FindData* found) {
+    Log(std::string("FindFirstFileA(") + Checked(path) + ")");
+    Handle handle = OpenSearch(StartSearch(path));
+    if (handle != kInvalidHandle) Fill(NextKey(handle), found);
+    return handle;
+}
+
+// The program searches only folders it reached by exact names: the pattern
+// always has an ANSI form.
+Handle FindFirstFileW(const WideChar* path, WideFindData* found) {
+    std::string ansi;
+    for (const WideChar* at = path; *at != 0; ++at) {
+        if (!Encoded(*at, &ansi)) Misuse("a search for a name the code page lacks");
+    }
+    Log("FindFirstFileW(" + ansi + ")");
+    Handle handle = OpenSearch(StartSearch(ansi.c_str()));
+    if (handle != kInvalidHandle) FillWide(NextKey(handle), found);
+    return handle;
+}
+
+int FindNextFileW(Handle handle, WideFindData* found) {
+    Log("FindNextFileW");
+    std::string key = NextKey(handle);
+    if (key.empty()) return 0;
+    FillWide(key, found);
     return 1;
 }
 

@@ -3,6 +3,7 @@
 // its box, and how it ends.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,11 @@ State& The() {
 const char* Checked(const char* path) {
     if (path == nullptr) Misuse("a null path was passed");
     return path;
+}
+
+const char16_t* Checked(const char16_t* text) {
+    if (text == nullptr) Misuse("a null text was passed");
+    return text;
 }
 
 std::string Hex(std::uint32_t value) {
@@ -51,6 +57,21 @@ bool Encoded(char16_t unit, std::string* bytes) {
     if (high == 0 && !The().leadBytes[low]) return bytes->append(1, static_cast<char>(low)), true;
     if (!The().leadBytes[high] || low == 0) return false;
     return bytes->append({static_cast<char>(high), static_cast<char>(low)}), true;
+}
+
+std::string BestFitOf(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        if (Encoded(unit, &bytes)) continue;
+        switch (unit) {
+            case u'\u015C': bytes += 'S'; break;
+            case u'\uFF3C': bytes += '\\'; break;
+            case u'\uFF0E': bytes += '.'; break;
+            case u'\uFF0F': bytes += '/'; break;
+            default: bytes += '?';
+        }
+    }
+    return bytes;
 }
 
 Handle NewHandle() { return The().nextHandle += 4; }
@@ -84,16 +105,18 @@ using namespace fake_state;
 
 namespace {
 
+std::string VariableKey(const std::u16string& name) { return Upper(BestFitOf(name)); }
+
 // %NAME% gives NAME's value; a name that is not defined stays as written.
-std::string Expanded(const std::string& source) {
-    std::string result;
+std::u16string Expanded(const std::u16string& source) {
+    std::u16string result;
     std::size_t at = 0;
     while (at < source.size()) {
-        std::size_t open = source.find('%', at);
-        std::size_t close = open == std::string::npos ? open : source.find('%', open + 1);
-        if (close == std::string::npos) return result + source.substr(at);
+        std::size_t open = source.find(u'%', at);
+        std::size_t close = open == std::u16string::npos ? open : source.find(u'%', open + 1);
+        if (close == std::u16string::npos) return result + source.substr(at);
         result += source.substr(at, open - at);
-        auto value = The().environment.find(Upper(source.substr(open + 1, close - open - 1)));
+        auto value = The().environment.find(VariableKey(source.substr(open + 1, close - open - 1)));
         if (value == The().environment.end()) {
             result += source.substr(open, close - open);
             at = close;
@@ -129,7 +152,10 @@ void Reset() {
     state.openKeys.clear();
     state.wow64 = false;
     state.redirectionOff = false;
-    state.environment = {{"SYSTEMROOT", "C:\\Windows"}, {"WINDIR", "C:\\Windows"}};
+    state.environment.clear();
+    fake::SetEnvironment("SystemRoot", "C:\\Windows");
+    fake::SetEnvironment("windir", "C:\\Windows");
+    state.redirectionTrustEnforcedAfter = -1;
     state.windowStationFlags = platform::kWsfVisible;
     state.windowStationReadable = true;
     state.user32Missing = false;
@@ -196,9 +222,13 @@ void SetWow64() { The().wow64 = true; }
 
 bool RedirectionIsOff() { return The().redirectionOff; }
 
-void SetEnvironment(const std::string& name, const std::string& value) {
+void SetEnvironment(const std::string& name, const std::string& value) { SetWideEnvironment(name, WideOf(value)); }
+
+void SetWideEnvironment(const std::string& name, const std::u16string& value) {
     The().environment[Upper(name)] = value;
 }
+
+int RedirectionTrustEnforcedAfter() { return The().redirectionTrustEnforcedAfter; }
 
 void SetWindowStationFlags(std::uint32_t flags) { The().windowStationFlags = flags; }
 
@@ -225,8 +255,24 @@ int LoadUser32() { return The().user32Missing ? 0 : 1; }
 
 int RunsUnderWow64() { return The().wow64 ? 1 : 0; }
 
+// The ANSI call expands the source's UTF-16 form and hands back the
+// result's best-fit copy.
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
-    return Copied(Expanded(Checked(source)), expanded, size);
+    return Copied(BestFitOf(Expanded(fake::WideOf(Checked(source)))), expanded, size);
+}
+
+std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
+    std::u16string result = Expanded(Checked(source)) + u'\0';
+    if (result.size() > size) return static_cast<std::uint32_t>(result.size());
+    std::copy(result.begin(), result.end(), expanded);
+    return static_cast<std::uint32_t>(result.size());
+}
+
+int EnforceRedirectionTrust() {
+    if (The().redirectionTrustEnforcedAfter < 0) {
+        The().redirectionTrustEnforcedAfter = static_cast<int>(The().calls.size());
+    }
+    return 1;
 }
 
 int GetProcessWindowStationFlags(std::uint32_t* flags) {
@@ -250,6 +296,18 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
     if (bytes.size() > static_cast<std::size_t>(size)) return 0;
     std::memcpy(ansi, bytes.data(), bytes.size());
     return static_cast<int>(bytes.size());
+}
+
+// Refuses a lead byte without the byte after it, as MB_ERR_INVALID_CHARS does.
+int ToWideFromAnsi(const char* ansi, WideChar* wide, int size) {
+    std::u16string text = fake::WideOf(Checked(ansi)) + u'\0';
+    std::string check;
+    for (char16_t unit : text) {
+        if (unit != 0 && !Encoded(unit, &check)) return 0;
+    }
+    if (text.size() > static_cast<std::size_t>(size)) return 0;
+    std::copy(text.begin(), text.end(), wide);
+    return static_cast<int>(text.size());
 }
 
 int IsDBCSLeadByte(unsigned char byte) { return The().leadBytes[byte]; }

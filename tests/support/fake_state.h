@@ -23,7 +23,7 @@ const std::uint32_t kReparsePoint = platform::kFileAttributeReparsePoint;
 
 struct Entry {
     std::string path;        // as created, for names and listings
-    std::string shownName;   // what a search reports, when it differs
+    std::u16string wideName;  // as Windows keeps it, where the code page cannot hold it
     std::uint32_t shownAttributes;  // the same, when not 0
     std::uint32_t attributes;
     std::string linkTarget;  // key of the target, for reparse points
@@ -68,7 +68,8 @@ struct State {
     std::map<platform::RegistryKey, std::pair<fake::View, std::string>> openKeys;
     bool wow64;
     bool redirectionOff;
-    std::map<std::string, std::string> environment;  // by upper-case name
+    std::map<std::string, std::u16string> environment;  // by upper-case name
+    int redirectionTrustEnforcedAfter;  // calls logged before it, or -1
     std::uint32_t windowStationFlags;
     bool windowStationReadable;
     bool user32Missing;
@@ -80,12 +81,17 @@ struct State {
 State& The();
 [[noreturn]] void Misuse(const char* what);
 const char* Checked(const char* path);
+const char16_t* Checked(const char16_t* text);
 std::string Hex(std::uint32_t value);
 void Log(const std::string& call);
 // Only file calls may run while redirection is off.
 void ExpectRedirection(const char* call);
 std::string Upper(const std::string& text);
 bool Encoded(char16_t unit, std::string* bytes);
+// What the ANSI calls make of text by best fit: a character the code page
+// lacks becomes its look-alike (U+015C 'S', fullwidth '\\', '.' and '/') or
+// '?'.
+std::string BestFitOf(const std::u16string& text);
 Handle NewHandle();
 // Where the last component of text starts: after its last separator.
 std::size_t LastComponent(const std::string& text);

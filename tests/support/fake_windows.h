@@ -30,9 +30,11 @@
 //   the rest unchecked.
 // - "C:" names the drive's current folder: unchecked; Wine 8 reads it as the
 //   root, where it finds nothing.
-// - A search reports a name the code page lacks by best fit, and
+// - An ANSI search reports a name the code page lacks by best fit, and
 //   GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames;
-//   RegQueryValueExA's copy of a value likewise: unchecked.
+//   RegQueryValueExA's copy of a value and ExpandEnvironmentStringsA's of a
+//   variable likewise: unchecked. A wide search reports names as kept:
+//   FolderTreeNames.
 // - The code page is a model, not a real one: a byte is the UTF-16 unit of
 //   its value (1252 differs at 0x80-0x9F), a lead byte and the byte after
 //   it the unit (lead << 8) | trail, and nothing else converts exactly.
@@ -42,7 +44,7 @@
 //   Wine RemoveDirectoryA acts on the target (PreparedLinkKeepsItsTarget).
 // - Under WOW64 System32 leads to SysWOW64 unless redirection is off, and
 //   KEY_WOW64_64KEY opens the 64-bit view: Wow64ScreenSaver.
-// - ExpandEnvironmentStringsA leaves an undefined variable as written:
+// - ExpandEnvironmentStrings leaves an undefined variable as written:
 //   unchecked. It needs no byte more than the result, where the ANSI call
 //   may ask for one (the program allows for it): unchecked.
 // - RegDeleteKeyA refuses a key with subkeys, RegDeleteTreeA deletes them:
@@ -97,10 +99,14 @@ void AddFolder(const std::string& path, std::uint32_t attributes = 0x10);
 void AddFile(const std::string& path, std::uint32_t attributes = kArchive);
 // A reparse point at path that leads to target, an existing folder or file.
 void AddLink(const std::string& path, const std::string& target);
-// A search reports the entry's name as name: what the best-fit conversion
-// to the ANSI code page makes of a name the code page cannot hold (a
-// fullwidth reverse solidus becomes '\', a fullwidth full stop '.').
-void ShowNameAs(const std::string& path, const std::string& name);
+// Windows keeps the entry's name as name, which the code page cannot hold
+// (one it can would be the entry's own name, and is refused):
+// the wide search reports name, the ANSI one its best-fit copy (U+015C
+// becomes 'S', a fullwidth reverse solidus '\', a fullwidth full stop '.',
+// anything else '?'). The entry's path as created stands in for a name no
+// ANSI call can reach: only a program that took the copy from a search
+// would use it.
+void KeepNameAs(const std::string& path, const std::u16string& name);
 // A search reports the entry with these attributes, as it can for a hard
 // link whose attributes were changed through another of its names.
 void ShowAttributesAs(const std::string& path, std::uint32_t attributes);
@@ -136,9 +142,14 @@ void SetWow64();
 // Redirection is off now; calls other than file calls abort while it is.
 bool RedirectionIsOff();
 
-// Environment variables for ExpandEnvironmentStringsA; SystemRoot and windir
-// are C:\Windows.
+// Environment variables, kept in UTF-16 as Windows keeps them; SystemRoot
+// and windir are C:\Windows.
 void SetEnvironment(const std::string& name, const std::string& value);
+void SetWideEnvironment(const std::string& name, const std::u16string& value);
+
+// The calls logged before the process turned on the mitigation against
+// links that non-administrators made; -1 when it never did.
+int RedirectionTrustEnforcedAfter();
 
 // The window station's UOI_FLAGS, or none when they cannot be read. A
 // visible one (WSF_VISIBLE) is the start.

@@ -63,6 +63,7 @@ class RemoveFileTest : public FakeWindowsTest,
 TEST_P(RemoveFileTest, PausesThenDeletesExactlyTheArgument) {
     fake::SetCommandLine(GetParam().commandLine);
     EXPECT_EQ(RunProcess(), 0);
+    EXPECT_EQ(fake::RedirectionTrustEnforcedAfter(), 0) << "links are trusted only after the first call";
     if (GetParam().deleted) {
         EXPECT_THAT(fake::Calls(), ElementsAre("Sleep(2000)",
                                                std::string("DeleteFileA(") + GetParam().deleted + ")"));

@@ -53,9 +53,9 @@ TEST_F(FolderTreeTest, RemovesSubfoldersFirstThenFilesThenTheFolderItself) {
                                        "RemoveDirectoryA(C:\\S\\D)", "DeleteFileA(C:\\S\\a.txt)",
                                        "RemoveDirectoryA(C:\\S)"));
     EXPECT_THAT(fake::Entries(), IsEmpty());
-    EXPECT_EQ(fake::CallsTo("FindFirstFileA").size(), 4u) << "the argument, then one search per folder";
-    EXPECT_EQ(fake::CallsTo("FindFirstFileA").front(), "FindFirstFileA(C:\\S)");
-    EXPECT_THAT(fake::CallsTo("FindFirstFileA"), Not(::testing::Contains(HasSubstr("C:\\S\\\\"))));
+    EXPECT_THAT(fake::CallsTo("FindFirstFileA"), ElementsAre("FindFirstFileA(C:\\S)"));
+    EXPECT_EQ(fake::CallsTo("FindFirstFileW").size(), 3u) << "one search per folder";
+    EXPECT_THAT(fake::CallsTo("FindFirstFileW"), Not(::testing::Contains(HasSubstr("C:\\S\\\\"))));
 }
 
 TEST_F(FolderTreeTest, ReadOnlyHiddenAndSystemEntriesGoToo) {
@@ -129,7 +129,8 @@ TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
     MakeSmallTree(fake::kReadOnly);
     // "C:" finds the current folder, and would have emptied the drive's root.
     fake::SetCurrentFolder("C:\\S\\D");
-    for (const char* argument : {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*", "C:"}) {
+    for (const char* argument :
+         {"C:\\Nothing", "", "C:\\S\\", "C:\\?", "C:\\S*", "C:\\*.*", "C:", "\\\\?\\C:", "\\\\.\\c:"}) {
         RemoveExistingFolder(argument);
     }
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\S", "C:\\S\\D", "C:\\S\\D\\E", "C:\\S\\D\\b.txt",
@@ -204,16 +205,22 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
     const std::string target = "D:\\a\\b\\target";
     fake::AddFile("D:\\a\\keep\\data.txt", fake::kReadOnly);
     fake::AddFile("D:\\a\\b\\sibling.txt", fake::kHidden);
-    // Real names with a fullwidth reverse solidus, solidus and full stops.
+    // Real names with a fullwidth reverse solidus, solidus and full stops,
+    // whose best-fit copies read as paths out of the tree.
     fake::AddFolder(target + "\\FW1");
     fake::AddFile(target + "\\FW1\\inner.txt");
-    fake::ShowNameAs(target + "\\FW1", "..\\..\\keep");
+    fake::KeepNameAs(target + "\\FW1", u"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Ckeep");
     fake::AddFile(target + "\\FW2");
-    fake::ShowNameAs(target + "\\FW2", "..\\sibling.txt");
+    fake::KeepNameAs(target + "\\FW2", u"\uFF0E\uFF0E\uFF3Csibling.txt");
     fake::AddFolder(target + "\\Sub\\FW3");
-    fake::ShowNameAs(target + "\\Sub\\FW3", "../../../keep");
+    fake::KeepNameAs(target + "\\Sub\\FW3", u"\uFF0E\uFF0E\uFF0F\uFF0E\uFF0E\uFF0F\uFF0E\uFF0E\uFF0Fkeep");
     fake::AddFile(target + "\\Sub\\NoCodePage");
-    fake::ShowNameAs(target + "\\Sub\\NoCodePage", "?");
+    fake::KeepNameAs(target + "\\Sub\\NoCodePage", u"\u4E00");
+    // A look-alike folder beside a link that carries its best-fit copy: read
+    // by that copy, the folder's removal would go through the link.
+    fake::AddFile(target + "\\HatSave\\inner.txt");
+    fake::KeepNameAs(target + "\\HatSave", u"\u015Cave");
+    fake::AddLink(target + "\\Save", "D:\\a\\keep");
     // Made outside Windows: the calls would strip the dot and reach "x".
     fake::AddFile(target + "\\Dots\\x.", fake::kReadOnly);
     fake::AddFile(target + "\\Dots\\x");
@@ -226,14 +233,16 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
     EXPECT_THAT(fake::Entries(),
                 ElementsAre("D:\\a", "D:\\a\\b", "D:\\a\\b\\sibling.txt", target, target + "\\...",
                             target + "\\Dots", target + "\\Dots\\x.", target + "\\FW1",
-                            target + "\\FW1\\inner.txt", target + "\\FW2", target + "\\Sub",
+                            target + "\\FW1\\inner.txt", target + "\\FW2", target + "\\HatSave",
+                            target + "\\HatSave\\inner.txt", target + "\\Sub",
                             target + "\\Sub\\FW3", target + "\\Sub\\NoCodePage", "D:\\a\\keep",
                             "D:\\a\\keep\\data.txt"));
     EXPECT_EQ(fake::AttributesOf("D:\\a\\keep\\data.txt"), fake::kReadOnly);
     EXPECT_EQ(fake::AttributesOf("D:\\a\\b\\sibling.txt"), fake::kHidden);
     EXPECT_EQ(fake::AttributesOf(target + "\\Dots\\x."), fake::kReadOnly);
     for (const std::string& call : fake::Calls()) {
-        EXPECT_THAT(call, Not(AnyOf(HasSubstr(".."), HasSubstr("/"), HasSubstr("?"), HasSubstr("x.)"))))
+        EXPECT_THAT(call, Not(AnyOf(HasSubstr(".."), HasSubstr("/"), HasSubstr("?"), HasSubstr("x.)"),
+                                    HasSubstr("HatSave"), HasSubstr("Save\\"))))
             << "a refused name was used";
     }
 }

@@ -170,6 +170,13 @@ TEST_F(ScreenSaverTest, ValueThatHoldsNoTrustworthyPathIsRefused) {
     fake::SetWideString(kEntry, "PathToSCR", u"C:\\Windows\\System32\\My \u015Caver.scr");
     RemoveScreenSaver("My Saver");
     ExpectRefused();
+    // So does a variable's value, expanded by the ANSI call.
+    fake::Reset();
+    fake::AddFile(kSaver);
+    fake::SetWideEnvironment("SaverFolder", u"C:\\Windows\\\u015Cystem32");
+    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, std::string("%SaverFolder%\\My Saver.scr\0", 28));
+    RemoveScreenSaver("My Saver");
+    ExpectRefused();
 }
 
 // A quoted path, as authors write them, and a read-only saver, which is
