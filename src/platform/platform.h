@@ -41,11 +41,13 @@ const std::uint32_t kFileShareRead = 0x1;
 const std::uint32_t kOpenExisting = 3;
 
 const std::uint32_t kKeyAllAccess = 0xF003F;
+const std::uint32_t kKeyRead = 0x20019;
 const std::uint32_t kKeyWow64_64Key = 0x0100;  // the 64-bit view, under WOW64
 const std::uint32_t kRegSz = 1;
 const std::uint32_t kRegExpandSz = 2;
 const long kErrorSuccess = 0;
 const long kErrorFileNotFound = 2;
+const long kErrorPathNotFound = 3;
 const long kErrorMoreData = 234;
 const long kErrorCallNotImplemented = 120;
 
@@ -80,6 +82,8 @@ int RemoveDirectoryA(const char* path);
 Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags);
 int CloseHandle(Handle handle);
+// The calling thread's last error, as the last failed call left it.
+std::uint32_t GetLastError();
 // The length stored without the terminator, or the size needed; 0 on failure.
 std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer);
 
@@ -91,6 +95,7 @@ long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* typ
 long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
                       unsigned char* data, std::uint32_t* size);
 long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size);
+long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
 long RegDeleteKeyA(RegistryKey root, const char* subKey);
 // Deletes every subkey and value of key. Windows before Vista lacks it:
 // there it yields kErrorCallNotImplemented.
@@ -113,6 +118,10 @@ std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
 // Characters stored, terminator included, or the size needed; 0 on failure.
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size);
+// The length stored without the terminator, or the size needed; 0 when the
+// variable is not set (or is empty).
+std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size);
+int SetEnvironmentVariableW(const WideChar* name, const WideChar* value);
 
 // Turns on, for the whole process, the mitigation that stops it following
 // junctions and symbolic links made by someone who is not an administrator

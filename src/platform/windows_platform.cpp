@@ -21,6 +21,8 @@ static_assert(platform::kOpenExisting == OPEN_EXISTING, "");
 static_assert(platform::kKeyAllAccess == KEY_ALL_ACCESS, "");
 static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
 static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
+static_assert(platform::kErrorPathNotFound == ERROR_PATH_NOT_FOUND, "");
+static_assert(platform::kKeyRead == KEY_READ, "");
 static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
 static_assert(platform::kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED, "");
 static_assert(platform::kWsfVisible == WSF_VISIBLE, "");
@@ -123,6 +125,8 @@ Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
 
 int CloseHandle(Handle handle) { return ::CloseHandle(ToHandle(handle)) ? 1 : 0; }
 
+std::uint32_t GetLastError() { return ::GetLastError(); }
+
 std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer) {
     return ::GetFullPathNameA(path, size, buffer, nullptr);
 }
@@ -158,6 +162,14 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
 long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
     DWORD length = *size;
     LONG status = ::RegEnumKeyExA(ToKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    *size = length;
+    return status;
+}
+
+long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
+    DWORD length = *size;
+    LONG status = ::RegEnumKeyExW(ToKey(key), index, reinterpret_cast<WCHAR*>(name), &length, nullptr, nullptr,
+                                  nullptr, nullptr);
     *size = length;
     return status;
 }
@@ -225,6 +237,14 @@ std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std:
 
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
     return ::ExpandEnvironmentStringsW(ToWide(source), reinterpret_cast<WCHAR*>(expanded), size);
+}
+
+std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
+    return ::GetEnvironmentVariableW(ToWide(name), reinterpret_cast<WCHAR*>(value), size);
+}
+
+int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {
+    return ::SetEnvironmentVariableW(ToWide(name), ToWide(value)) ? 1 : 0;
 }
 
 int EnforceRedirectionTrust() {

@@ -1,6 +1,7 @@
 #include "screensaver/saver_file.h"
 
 #include "platform/platform.h"
+#include "screensaver/native_entries.h"
 #include "screensaver/saver_path.h"
 #include "text/characters.h"
 #include "text/path_forms.h"
@@ -9,17 +10,12 @@ namespace {
 
 const char kSeparator = '\\';
 
-// 1 if path lies in the system folder or below it, which WOW64 redirects.
-// WOW64 redirects the path Windows forms, so it is compared in that form:
-// "/" for "\", "." and ".." resolved, a "\\?\" prefix taken off.
-int InSystemFolder(const char* path) {
+// 1 if full, a full path as Windows forms it, lies in the system folder or
+// below it, which WOW64 redirects.
+int InSystemFolder(const char* full) {
     char system[kSaverPathSize];
-    char full[kSaverPathSize];
     std::uint32_t length = platform::GetSystemDirectoryA(system, kSaverPathSize);
     if (length == 0 || length >= kSaverPathSize) return 0;
-    const char* spelled = AfterDevicePrefix(path);
-    std::uint32_t fullLength = platform::GetFullPathNameA(IsFullPath(spelled) ? spelled : path, kSaverPathSize, full);
-    if (fullLength == 0 || fullLength >= kSaverPathSize) return 0;
     return StartsWithNoCase(full, system) && full[length] == kSeparator;
 }
 
@@ -62,10 +58,11 @@ void ResetAttributesAt(const Place& place, const char* path) {
     RestoreRedirection(place, old);
 }
 
-int OpensAt(const Place& place, const char* path) {
+int OpensAt(const Place& place, const char* path, int* absent) {
     platform::RedirectionState old = 0;
+    *absent = 0;
     if (!TurnRedirectionOff(place, &old)) return 1;
-    int opens = FileCanBeOpened(path);
+    int opens = FileCanBeOpened(path, absent);
     RestoreRedirection(place, old);
     return opens;
 }
@@ -78,15 +75,29 @@ int IsReadOnlyFile(std::uint32_t attributes) {
            (attributes & platform::kFileAttributeReadOnly) != 0;
 }
 
-// Deletes the file at path and says whether it is gone: it counts as gone
-// once it can no longer be opened for reading, whatever the deletion
-// reported.
+// Deletes the file at path and says whether it is known to be gone: it can
+// no longer be opened for reading, and either this deletion went through or
+// the file is not there at all. A file that is there but cannot be opened
+// (held without read sharing, or denied) is not known to be gone.
 int RemoveFileAt(const Place& place, const char* path) {
-    if (!DeleteAt(place, path) && IsReadOnlyFile(AttributesAt(place, path))) {
+    int deleted = DeleteAt(place, path);
+    if (!deleted && IsReadOnlyFile(AttributesAt(place, path))) {
         ResetAttributesAt(place, path);
-        DeleteAt(place, path);
+        deleted = DeleteAt(place, path);
     }
-    return !OpensAt(place, path);
+    int absent = 0;
+    return !OpensAt(place, path, &absent) && (deleted || absent);
+}
+
+const Place kAsSeen = {0};
+const Place kNativeFiles = {1};
+
+// Under WOW64 a 32-bit entry's path in the system folder reaches SysWOW64;
+// where its saver is not there, the path names its native twin, whose full
+// path goes to full.
+int NamesNativeTwin(const char* path, char* full) {
+    return platform::RunsUnderWow64() && FormFullPath(path, full) && InSystemFolder(full) &&
+           AttributesAt(kAsSeen, path) == platform::kInvalidFileAttributes;
 }
 
 }  // namespace
@@ -94,23 +105,26 @@ int RemoveFileAt(const Place& place, const char* path) {
 // Exactly one file is deleted and checked, so the saver of another entry of
 // the same name in the other view is never touched.
 int RemoveSaverFile(const char* path, int native) {
-    const Place asSeen = {0};
-    const Place nativeFiles = {1};
-    if (native) return RemoveFileAt(nativeFiles, path);
-    if (platform::RunsUnderWow64() && InSystemFolder(path) &&
-        AttributesAt(asSeen, path) == platform::kInvalidFileAttributes) {
-        return RemoveFileAt(nativeFiles, path);
-    }
-    return RemoveFileAt(asSeen, path);
+    if (native) return RemoveFileAt(kNativeFiles, path);
+    char full[platform::kMaxPath];
+    if (!NamesNativeTwin(path, full)) return RemoveFileAt(kAsSeen, path);
+    // A native twin that a 64-bit entry names is that product's saver: this
+    // entry's own is gone.
+    return NamedByA64BitEntry(full) ? 1 : RemoveFileAt(kNativeFiles, path);
 }
 
-int FileCanBeOpened(const char* path) {
+int FileCanBeOpened(const char* path, int* absent) {
     // Folders open too: a path that names one names no screen saver, which
     // must not count as removed.
     platform::Handle file = platform::CreateFileA(path, platform::kGenericRead, platform::kFileShareRead,
                                                   platform::kOpenExisting,
                                                   platform::kFileAttributeNormal | platform::kFileFlagBackupSemantics);
-    if (file == platform::kInvalidHandle) return 0;
+    if (file == platform::kInvalidHandle) {
+        std::uint32_t error = platform::GetLastError();
+        *absent = error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound;
+        return 0;
+    }
     platform::CloseHandle(file);
+    *absent = 0;
     return 1;
 }

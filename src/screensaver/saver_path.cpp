@@ -18,6 +18,13 @@ const char kWildcardsAndQuote[] = "*?\"";
 const std::uint32_t kExpansionBufferSize = 2 * platform::kMaxPath;
 const std::uint32_t kWideValueSize = kSaverPathSize * sizeof(platform::WideChar);
 
+// The folders a 64-bit process finds under the names a 32-bit process under
+// WOW64 has for the x86 ones. Every other variable is the same in both.
+const struct NativeFolder {
+    const platform::WideChar* name;
+    const platform::WideChar* nativeValue;
+} kNativeFolders[] = {{u"ProgramFiles", u"ProgramW6432"}, {u"CommonProgramFiles", u"CommonProgramW6432"}};
+
 // 1 if the first size bytes of text hold its terminator.
 int IsTerminatedWithin(const char* text, std::uint32_t size) {
     return std::memchr(text, '\0', size) != nullptr;
@@ -32,6 +39,20 @@ int ReadWideValue(platform::RegistryKey key, platform::WideChar* wide) {
                                              &size);
     if (status != platform::kErrorSuccess || size > kWideValueSize) return 0;
     wide[size / sizeof wide[0]] = 0;
+    return 1;
+}
+
+// A 64-bit installer's value names the folders a 64-bit process expands it
+// to: this process takes their native values into its own environment,
+// which it reads for nothing else. Where a native value is not set, the
+// name keeps its own.
+int UseNativeFolders() {
+    for (const NativeFolder& folder : kNativeFolders) {
+        platform::WideChar value[platform::kMaxPath];
+        std::uint32_t length = platform::GetEnvironmentVariableW(folder.nativeValue, value, platform::kMaxPath);
+        if (length >= static_cast<std::uint32_t>(platform::kMaxPath)) return 0;
+        if (length > 0 && !platform::SetEnvironmentVariableW(folder.name, value)) return 0;
+    }
     return 1;
 }
 
@@ -60,7 +81,7 @@ int NamesOneFile(const char* path) {
 
 }  // namespace
 
-int ReadScreenSaverPath(platform::RegistryKey key, char* path) {
+int ReadScreenSaverPath(platform::RegistryKey key, int native, char* path) {
     std::uint32_t type = 0;
     std::uint32_t size = kSaverPathSize;
     long status = platform::RegQueryValueExA(key, kPathValueName, &type,
@@ -74,7 +95,7 @@ int ReadScreenSaverPath(platform::RegistryKey key, char* path) {
     }
     platform::WideChar wide[kSaverPathSize + 1];
     if (!ReadWideValue(key, wide) || !IsExactCopyOf(path, wide)) return 0;
-    if (type == platform::kRegExpandSz && !ExpandExactly(path, wide)) return 0;
+    if (type == platform::kRegExpandSz && ((native && !UseNativeFolders()) || !ExpandExactly(path, wide))) return 0;
     Unquote(path);
     return NamesOneFile(path);
 }

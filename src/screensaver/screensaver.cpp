@@ -9,7 +9,6 @@
 
 namespace {
 
-const char kUninstallKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kMessageStart[] = "The ";
 const char kSuccessEnd[] = " screen saver has been removed";
 const char kFailureMiddle[] = " screen saver could not be removed.\r\n";
@@ -67,12 +66,12 @@ void RemoveFileAndEntry(const char* keyPath, const char* name, const char* path,
 void RemoveScreenSaver(const char* name) {
     if (!NamesOneEntry(name)) return;
     OwnedString keyPath = nullptr;
-    AssignString(keyPath, kUninstallKeyPath);
+    AssignString(keyPath, kUninstallListPath);
     AppendString(keyPath, name);
     UninstallEntry entry = {0, 0};
     if (OpenUninstallEntry(keyPath, &entry)) {
         char path[kSaverPathSize];
-        if (ReadScreenSaverPath(entry.key, path)) RemoveFileAndEntry(keyPath, name, path, entry);
+        if (ReadScreenSaverPath(entry.key, entry.view != 0, path)) RemoveFileAndEntry(keyPath, name, path, entry);
         platform::RegCloseKey(entry.key);
     }
     FreeString(keyPath);

@@ -2,8 +2,6 @@
 
 namespace {
 
-const std::uint32_t kKeyNameSize = 512;  // 255 characters, two bytes each
-
 long DeleteKey(platform::RegistryKey root, const char* subKey, std::uint32_t view) {
     return view == 0 ? platform::RegDeleteKeyA(root, subKey) : platform::RegDeleteKeyExA(root, subKey, view);
 }

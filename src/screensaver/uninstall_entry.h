@@ -5,6 +5,11 @@
 
 #include "platform/platform.h"
 
+// The list of installed software; an entry's key path is this + its name.
+const char kUninstallListPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// Room for a key's name: 255 characters, two bytes each, and the terminator.
+const std::uint32_t kKeyNameSize = 512;
+
 // Where the entry was found. Under WOW64 this process sees the 32-bit view
 // of the registry, and a 64-bit installer writes to the 64-bit one.
 struct UninstallEntry {

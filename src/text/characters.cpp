@@ -32,3 +32,7 @@ int StartsWithNoCase(const char* text, const char* prefix) {
     }
     return 1;
 }
+
+int EqualsNoCase(const char* text, const char* other) {
+    return std::strlen(text) == std::strlen(other) && StartsWithNoCase(text, other);
+}

@@ -19,4 +19,8 @@ int HoldsCharacterOf(const char* text, const char* set);
 // without regard to the case of a-z, double-byte ones exactly.
 int StartsWithNoCase(const char* text, const char* prefix);
 
+// 1 if text and other are the same characters, single-byte ones compared
+// without regard to the case of a-z.
+int EqualsNoCase(const char* text, const char* other);
+
 #endif

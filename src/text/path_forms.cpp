@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
 #include "text/characters.h"
 
 namespace {
@@ -41,6 +42,13 @@ const char* AfterDevicePrefix(const char* path) {
         if (StartsWithNoCase(path, prefix)) return path + kDevicePrefixLength;
     }
     return path;
+}
+
+int FormFullPath(const char* path, char* full) {
+    const char* spelled = AfterDevicePrefix(path);
+    const auto size = static_cast<std::uint32_t>(platform::kMaxPath);
+    std::uint32_t length = platform::GetFullPathNameA(IsFullPath(spelled) ? spelled : path, size, full);
+    return length != 0 && length < size;
 }
 
 int EndsInSeparator(const char* path) {

@@ -13,6 +13,11 @@ int IsFullPath(const char* path);
 // What follows a "\\?\" or "\\.\" prefix, or path itself without one.
 const char* AfterDevicePrefix(const char* path);
 
+// The full path Windows forms of path into full, a buffer of kMaxPath bytes:
+// '/' read as '\', "." and ".." resolved, a "\\?\" or "\\.\" prefix before
+// a full path taken off. 0 when it cannot be formed or does not fit.
+int FormFullPath(const char* path, char* full);
+
 // 1 if the last character of path is a separator of its own.
 int EndsInSeparator(const char* path);
 

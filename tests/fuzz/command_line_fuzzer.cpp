@@ -545,7 +545,13 @@ bool TrustedPath(const World& world, const std::string& keyPath, fake::View view
     *path = bytes.substr(0, end);
     char expanded[2 * kPathBufferSize];
     if (type == platform::kRegExpandSz) {
+        // A 64-bit installer's value names the native Program Files folders.
+        bool native = world.wow64 && view == fake::k64BitView;
+        if (native) fake::SetEnvironment("ProgramFiles", fake::kProgramFiles);
+        if (native) fake::SetEnvironment("CommonProgramFiles", fake::kCommonFiles);
         std::uint32_t size = platform::ExpandEnvironmentStringsA(path->c_str(), expanded, sizeof expanded);
+        if (native) fake::SetEnvironment("ProgramFiles", fake::kProgramFilesX86);
+        if (native) fake::SetEnvironment("CommonProgramFiles", fake::kCommonFilesX86);
         if (size > sizeof expanded) return false;
         *path = expanded;
     }

@@ -15,6 +15,8 @@ namespace {
 const std::uint32_t kSettable = fake::kReadOnly | fake::kHidden | fake::kSystem | fake::kArchive |
                                 0x100 /*temporary*/ | 0x1000 /*offline*/ | 0x2000 /*not indexed*/;
 const platform::RedirectionState kRedirectionSaved = 0x5A5A;
+const std::uint32_t kErrorAccessDenied = 5;
+const std::uint32_t kErrorSharingViolation = 32;
 
 bool HasWildcard(const std::string& part) { return part.find_first_of("*?") != std::string::npos; }
 
@@ -466,10 +468,14 @@ Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
     Entry* entry = key.empty() ? nullptr : Find(key);
     bool folder = entry && (entry->attributes & kDirectory);
     if (entry == nullptr || (folder && !(flags & kFileFlagBackupSemantics)) || entry->deletePending) {
+        The().lastError = entry == nullptr ? kErrorFileNotFound : kErrorAccessDenied;
         return kInvalidHandle;
     }
     for (const auto& hold : The().holds) {
-        if (hold.second.key == key && !SharingAllows(hold.second, access, share)) return kInvalidHandle;
+        if (hold.second.key == key && !SharingAllows(hold.second, access, share)) {
+            The().lastError = kErrorSharingViolation;
+            return kInvalidHandle;
+        }
     }
     int number = The().nextHold++;
     The().holds[number] = Hold{key, access, share};

@@ -155,6 +155,9 @@ void Reset() {
     state.environment.clear();
     fake::SetEnvironment("SystemRoot", "C:\\Windows");
     fake::SetEnvironment("windir", "C:\\Windows");
+    fake::SetEnvironment("ProgramFiles", fake::kProgramFiles);
+    fake::SetEnvironment("CommonProgramFiles", fake::kCommonFiles);
+    state.lastError = 0;
     state.redirectionTrustEnforcedAfter = -1;
     state.windowStationFlags = platform::kWsfVisible;
     state.windowStationReadable = true;
@@ -218,7 +221,15 @@ int HandlesLeftOpen() {
     return static_cast<int>(The().files.size() + The().searches.size() + The().openKeys.size());
 }
 
-void SetWow64() { The().wow64 = true; }
+void SetWow64() {
+    The().wow64 = true;
+    SetEnvironment("ProgramFiles", kProgramFilesX86);
+    SetEnvironment("ProgramFiles(x86)", kProgramFilesX86);
+    SetEnvironment("ProgramW6432", kProgramFiles);
+    SetEnvironment("CommonProgramFiles", kCommonFilesX86);
+    SetEnvironment("CommonProgramFiles(x86)", kCommonFilesX86);
+    SetEnvironment("CommonProgramW6432", kCommonFiles);
+}
 
 bool RedirectionIsOff() { return The().redirectionOff; }
 
@@ -268,12 +279,30 @@ std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expand
     return static_cast<std::uint32_t>(result.size());
 }
 
+std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
+    auto found = The().environment.find(VariableKey(Checked(name)));
+    if (found == The().environment.end()) return 0;
+    const std::u16string& text = found->second;
+    if (text.size() + 1 > size) return static_cast<std::uint32_t>(text.size() + 1);
+    std::copy(text.begin(), text.end(), value);
+    value[text.size()] = 0;
+    return static_cast<std::uint32_t>(text.size());
+}
+
+int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {
+    Log("SetEnvironmentVariableW(" + BestFitOf(Checked(name)) + ", " + BestFitOf(Checked(value)) + ")");
+    The().environment[VariableKey(name)] = value;
+    return 1;
+}
+
 int EnforceRedirectionTrust() {
     if (The().redirectionTrustEnforcedAfter < 0) {
         The().redirectionTrustEnforcedAfter = static_cast<int>(The().calls.size());
     }
     return 1;
 }
+
+std::uint32_t GetLastError() { return The().lastError; }
 
 int GetProcessWindowStationFlags(std::uint32_t* flags) {
     if (!The().windowStationReadable) return 0;

@@ -1,5 +1,6 @@
 // The registry of the test double: keys under HKEY_LOCAL_MACHINE in either
 // view, their values in ANSI and, where it differs, in UTF-16.
+#include <algorithm>
 #include <cstring>
 
 #include "fake_state.h"
@@ -61,7 +62,6 @@ namespace {
 
 const long kErrorAccessDenied = 5;
 const long kErrorKeyDeleted = 1018;
-const std::uint32_t kKeyRead = 0x20019;
 
 // Windows accepts one trailing backslash after a subkey path. The root is
 // HKEY_LOCAL_MACHINE or a key the program opened.
@@ -164,8 +164,10 @@ long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access)
     return DeleteKey(KeyName(root, subKey), ViewOf(access));
 }
 
-long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
-    Log("RegEnumKeyExA(" + std::to_string(index) + ")");
+namespace {
+
+// The names of key's subkeys, as created, in sorted order.
+std::vector<std::string> SubkeyNames(RegistryKey key) {
     std::string parent = KeyName(key, "") + "\\";
     std::vector<std::string> children;
     for (const auto& each : The().keys[The().openKeys.at(key).first]) {
@@ -174,10 +176,32 @@ long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32
             children.push_back(path.substr(parent.size()));
         }
     }
-    if (index >= children.size()) return 259;  // ERROR_NO_MORE_ITEMS
+    return children;
+}
+
+const long kErrorNoMoreItems = 259;
+
+}  // namespace
+
+long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+    Log("RegEnumKeyExA(" + std::to_string(index) + ")");
+    std::vector<std::string> children = SubkeyNames(key);
+    if (index >= children.size()) return kErrorNoMoreItems;
     std::uint32_t stored = Copied(children[index], name, *size);
     if (stored > *size) return kErrorMoreData;
     *size = stored - 1;
+    return kErrorSuccess;
+}
+
+long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
+    Log("RegEnumKeyExW(" + std::to_string(index) + ")");
+    std::vector<std::string> children = SubkeyNames(key);
+    if (index >= children.size()) return kErrorNoMoreItems;
+    std::u16string child = fake::WideOf(children[index]);
+    if (child.size() + 1 > *size) return kErrorMoreData;
+    std::copy(child.begin(), child.end(), name);
+    name[child.size()] = 0;
+    *size = static_cast<std::uint32_t>(child.size());
     return kErrorSuccess;
 }
 

@@ -69,6 +69,7 @@ struct State {
     bool wow64;
     bool redirectionOff;
     std::map<std::string, std::u16string> environment;  // by upper-case name
+    std::uint32_t lastError;
     int redirectionTrustEnforcedAfter;  // calls logged before it, or -1
     std::uint32_t windowStationFlags;
     bool windowStationReadable;

@@ -21,7 +21,7 @@
 //   something: FolderTree.FileHeldWithoutDeleteSharing. A read-only folder
 //   refuses RemoveDirectoryA, as on NTFS: unchecked.
 // - Opening for reading fails for a file held without read sharing:
-//   ScreenSaver.FileHeldOpenForReading. CreateFileA opens a folder only with
+//   ScreenSaver.FileHeldOpenKeepsTheEntry. CreateFileA opens a folder only with
 //   FILE_FLAG_BACKUP_SEMANTICS: unchecked.
 // - The calls read a path as characters of the code page, '/' as a
 //   separator too and a run of separators as one, resolve "." and "..",
@@ -35,6 +35,11 @@
 //   RegQueryValueExA's copy of a value and ExpandEnvironmentStringsA's of a
 //   variable likewise: unchecked. A wide search reports names as kept:
 //   FolderTreeNames.
+// - CreateFileA fails with ERROR_FILE_NOT_FOUND for what is not there (never
+//   ERROR_PATH_NOT_FOUND), ERROR_SHARING_VIOLATION for a file held without the
+//   sharing asked for: ScreenSaver.FileHeldOpenKeepsTheEntry; and
+//   ERROR_ACCESS_DENIED for a folder without FILE_FLAG_BACKUP_SEMANTICS or a
+//   file whose deletion is pending: unchecked.
 // - The code page is a model, not a real one: a byte is the UTF-16 unit of
 //   its value (1252 differs at 0x80-0x9F), a lead byte and the byte after
 //   it the unit (lead << 8) | trail, and nothing else converts exactly.
@@ -142,8 +147,14 @@ void SetWow64();
 // Redirection is off now; calls other than file calls abort while it is.
 bool RedirectionIsOff();
 
-// Environment variables, kept in UTF-16 as Windows keeps them; SystemRoot
-// and windir are C:\Windows.
+// Environment variables, kept in UTF-16 as Windows keeps them. SystemRoot and
+// windir are C:\Windows, ProgramFiles and CommonProgramFiles the folders
+// below; SetWow64 makes them the x86 ones, and sets ProgramW6432 and
+// CommonProgramW6432 to the native ones, as for a 32-bit process there.
+const char kProgramFiles[] = "C:\\Program Files";
+const char kCommonFiles[] = "C:\\Program Files\\Common Files";
+const char kProgramFilesX86[] = "C:\\Program Files (x86)";
+const char kCommonFilesX86[] = "C:\\Program Files (x86)\\Common Files";
 void SetEnvironment(const std::string& name, const std::string& value);
 void SetWideEnvironment(const std::string& name, const std::u16string& value);
 

@@ -82,14 +82,16 @@ TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
     EXPECT_EQ(fake::Boxes()[0].type, 0x10u);
 }
 
-TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedCountsAsRemoved) {
+// Held without read sharing, the saver can neither be deleted nor opened:
+// it is there, so it is not gone, and its entry stays for another try.
+TEST_F(ScreenSaverTest, FileThatCanNeitherBeDeletedNorOpenedKeepsTheEntry) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead | fake::kGenericWrite, 0);
     RemoveScreenSaver("My Saver");
     fake::Release(hold);
     EXPECT_TRUE(fake::Exists(kSaver));
-    EXPECT_FALSE(fake::KeyExists(kEntry));
+    EXPECT_TRUE(fake::KeyExists(kEntry));
     ASSERT_EQ(fake::Boxes().size(), 1u);
-    EXPECT_EQ(fake::Boxes()[0].type, 0x40u);
+    EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
 }
 
 TEST_F(ScreenSaverTest, MissingFileCountsAsRemoved) {
@@ -408,6 +410,18 @@ TEST_F(Wow64ScreenSaverTest, SaverPutIntoTheNativeSystemFolderGoesToo) {
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::KeyExists(kEntry, fake::k64BitView));
     ExpectRemovedAndSaid();
+
+    // With this entry's own saver gone, the native one that a 64-bit entry
+    // of another name names, however spelled, is that product's.
+    fake::Reset();
+    SetUp();
+    fake::AddFile(kSaver);
+    fake::SetString(kEntry, "PathToSCR", kSaver);
+    fake::SetString(kList + "\\Other Saver", "PathToSCR", "c:\\windows\\.\\system32\\MY SAVER.scr", fake::k64BitView);
+    RemoveScreenSaver("My Saver");
+    EXPECT_TRUE(fake::Exists(kSaver));
+    EXPECT_FALSE(fake::KeyExists(kEntry));
+    ExpectRemovedAndSaid();
 }
 
 // WOW64 redirects the path Windows forms, however the value spells it.
@@ -483,9 +497,21 @@ TEST_F(Wow64ScreenSaverTest, OwnViewComesFirstAndALockedEntryIsNotLookedForElsew
     EXPECT_TRUE(fake::Exists(saver64));
 }
 
-// Under WOW64 %ProgramFiles% and the like are this process's own; a value
-// that expands past the buffer is refused in either view.
+// A 64-bit entry expands as a 64-bit process would: %ProgramFiles% is the
+// native folder, not this process's x86 one. A value that expands past the
+// buffer is refused in either view.
 TEST_F(Wow64ScreenSaverTest, ExpandableValueIsExpandedInEitherView) {
+    const std::string saver64 = std::string(fake::kProgramFiles) + "\\My Saver\\My Saver.scr";
+    const std::string saverX86 = std::string(fake::kProgramFilesX86) + "\\My Saver\\My Saver.scr";
+    fake::AddFile(saver64);
+    fake::AddFile(saverX86);
+    fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%ProgramFiles%\\My Saver\\My Saver.scr",
+                   fake::k64BitView);
+    RemoveScreenSaver("My Saver");
+    EXPECT_FALSE(fake::Exists(saver64));
+    EXPECT_TRUE(fake::Exists(saverX86));
+    EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
+
     fake::AddFile(kSaver);
     fake::SetValue(kEntry, "PathToSCR", platform::kRegExpandSz, "%windir%\\System32\\My Saver.scr\0",
                    fake::k64BitView);
