@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "entry/command_text.h"
+#include "entry/remove_file.h"
 #include "folders/folder_tree.h"
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
@@ -14,17 +15,10 @@ const char kVerbRemoveFile[] = "RMFILE";
 const char kVerbRemoveFolder[] = "RMDIR";
 const char kVerbRemoveScreenSaver[] = "RMSCR";
 const char kBlank[] = " ";  // only a blank separates verb and argument; a tab does not
-const std::uint32_t kRemoveFilePauseMs = 2000;
 
 // Whole-string comparison folding A-Z to a-z and no other byte.
 int VerbIs(const char* verb, const char* name) {
     return std::strlen(verb) == std::strlen(name) && FindNoCase(0, verb, name) == 0;
-}
-
-// Gives the process that started this one time to end and let go of the file.
-void RemoveFileAfterPause(const char* path) {
-    platform::Sleep(kRemoveFilePauseMs);
-    platform::DeleteFileA(path);
 }
 
 }  // namespace

@@ -48,6 +48,8 @@ const std::uint32_t kRegExpandSz = 2;
 const long kErrorSuccess = 0;
 const long kErrorFileNotFound = 2;
 const long kErrorPathNotFound = 3;
+const long kErrorAccessDenied = 5;
+const long kErrorSharingViolation = 32;
 const long kErrorMoreData = 234;
 const long kErrorCallNotImplemented = 120;
 
@@ -70,6 +72,8 @@ struct WideFindData {
 };
 
 void Sleep(std::uint32_t milliseconds);
+// Milliseconds since Windows started, wrapping after 49.7 days.
+std::uint32_t GetTickCount();
 int DeleteFileA(const char* path);
 Handle FindFirstFileA(const char* path, FindData* found);
 Handle FindFirstFileW(const WideChar* path, WideFindData* found);

@@ -22,6 +22,8 @@ static_assert(platform::kKeyAllAccess == KEY_ALL_ACCESS, "");
 static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
 static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
 static_assert(platform::kErrorPathNotFound == ERROR_PATH_NOT_FOUND, "");
+static_assert(platform::kErrorAccessDenied == ERROR_ACCESS_DENIED, "");
+static_assert(platform::kErrorSharingViolation == ERROR_SHARING_VIOLATION, "");
 static_assert(platform::kKeyRead == KEY_READ, "");
 static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
 static_assert(platform::kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED, "");
@@ -84,6 +86,8 @@ const DWORD kEnforceRedirectionTrust = 0x1;
 namespace platform {
 
 void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint32_t GetTickCount() { return ::GetTickCount(); }
 
 int DeleteFileA(const char* path) { return ::DeleteFileA(path) ? 1 : 0; }
 

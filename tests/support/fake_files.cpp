@@ -15,8 +15,6 @@ namespace {
 const std::uint32_t kSettable = fake::kReadOnly | fake::kHidden | fake::kSystem | fake::kArchive |
                                 0x100 /*temporary*/ | 0x1000 /*offline*/ | 0x2000 /*not indexed*/;
 const platform::RedirectionState kRedirectionSaved = 0x5A5A;
-const std::uint32_t kErrorAccessDenied = 5;
-const std::uint32_t kErrorSharingViolation = 32;
 
 bool HasWildcard(const std::string& part) { return part.find_first_of("*?") != std::string::npos; }
 
@@ -322,11 +320,13 @@ int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share)
     std::string key = Upper(path);
     if (Find(key) == nullptr) Misuse("holding nothing open");
     int number = The().nextHold++;
-    The().holds[number] = Hold{key, access, share};
+    The().holds[number] = Hold{key, access, share, 0};
     return number;
 }
 
 void Release(int hold) { EndHold(hold); }
+
+void ReleaseAfter(int hold, std::uint32_t milliseconds) { The().holds.at(hold).releasedAt = milliseconds; }
 
 }  // namespace fake
 
@@ -335,11 +335,14 @@ namespace platform {
 int DeleteFileA(const char* path) {
     Log(std::string("DeleteFileA(") + Checked(path) + ")");
     Path parsed = Parse(path, true);
-    if (!parsed.valid || parsed.trailingSeparator) return 0;
-    std::string key = ResolveWhole(path, false);
+    std::string key = parsed.valid && !parsed.trailingSeparator ? ResolveWhole(path, false) : "";
     Entry* entry = key.empty() ? nullptr : Find(key);
-    if (entry == nullptr || (entry->attributes & (kDirectory | fake::kReadOnly))) return 0;
-    if (entry->deletePending || AnyHold(key, RefusesDelete)) return 0;
+    The().lastError = entry == nullptr ? kErrorFileNotFound : kErrorAccessDenied;
+    if (entry == nullptr || (entry->attributes & (kDirectory | fake::kReadOnly)) || entry->deletePending) return 0;
+    if (AnyHold(key, RefusesDelete)) {
+        The().lastError = kErrorSharingViolation;
+        return 0;
+    }
     // With every holder sharing delete, the name stays until the last closes.
     if (AnyHold(key, IsHeld)) {
         entry->deletePending = true;
@@ -478,7 +481,7 @@ Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
         }
     }
     int number = The().nextHold++;
-    The().holds[number] = Hold{key, access, share};
+    The().holds[number] = Hold{key, access, share, 0};
     Handle handle = NewHandle();
     The().files[handle] = number;
     return handle;

@@ -158,6 +158,7 @@ void Reset() {
     fake::SetEnvironment("ProgramFiles", fake::kProgramFiles);
     fake::SetEnvironment("CommonProgramFiles", fake::kCommonFiles);
     state.lastError = 0;
+    state.clock = 0;
     state.redirectionTrustEnforcedAfter = -1;
     state.windowStationFlags = platform::kWsfVisible;
     state.windowStationReadable = true;
@@ -253,7 +254,18 @@ const std::vector<Box>& Boxes() { return The().boxes; }
 
 namespace platform {
 
-void Sleep(std::uint32_t milliseconds) { Log("Sleep(" + std::to_string(milliseconds) + ")"); }
+// Time passes only while the program sleeps; holds due by then end.
+void Sleep(std::uint32_t milliseconds) {
+    Log("Sleep(" + std::to_string(milliseconds) + ")");
+    The().clock += milliseconds;
+    std::vector<int> due;
+    for (const auto& hold : The().holds) {
+        if (hold.second.releasedAt != 0 && hold.second.releasedAt <= The().clock) due.push_back(hold.first);
+    }
+    for (int hold : due) fake::Release(hold);
+}
+
+std::uint32_t GetTickCount() { return The().clock; }
 
 int MessageBoxA(const char* text, const char* caption, std::uint32_t type) {
     Log(std::string("MessageBoxA(") + Checked(text) + ", " + Checked(caption) + ", " + Hex(type) + ")");

@@ -60,7 +60,6 @@ namespace platform {
 
 namespace {
 
-const long kErrorAccessDenied = 5;
 const long kErrorKeyDeleted = 1018;
 
 // Windows accepts one trailing backslash after a subkey path. The root is

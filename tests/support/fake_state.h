@@ -35,6 +35,7 @@ struct Hold {
     std::string key;
     std::uint32_t access;
     std::uint32_t share;
+    std::uint32_t releasedAt;  // on the clock below; 0 for never
 };
 
 struct Search {
@@ -70,6 +71,7 @@ struct State {
     bool redirectionOff;
     std::map<std::string, std::u16string> environment;  // by upper-case name
     std::uint32_t lastError;
+    std::uint32_t clock;  // milliseconds the program has slept
     int redirectionTrustEnforcedAfter;  // calls logged before it, or -1
     std::uint32_t windowStationFlags;
     bool windowStationReadable;

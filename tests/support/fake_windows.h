@@ -16,8 +16,10 @@
 //   too: FolderTree.RemovesTheWholeTree.
 // - A search goes on yielding while entries of its folder go: Stress.Rmdir*.
 // - Paths of 260 characters or more fail in the ANSI calls: Stress.
-// - DeleteFileA refuses a read-only file (FolderTree's set-up) and one held
-//   without delete sharing; RemoveDirectoryA refuses a folder that holds
+// - DeleteFileA refuses a read-only file (FolderTree's set-up), with
+//   ERROR_ACCESS_DENIED, and one held without delete sharing, with
+//   ERROR_SHARING_VIOLATION: CommandLine.FileHeldForAWhileGoesOnceLetGo for
+//   the second; RemoveDirectoryA refuses a folder that holds
 //   something: FolderTree.FileHeldWithoutDeleteSharing. A read-only folder
 //   refuses RemoveDirectoryA, as on NTFS: unchecked.
 // - Opening for reading fails for a file held without read sharing:
@@ -133,6 +135,9 @@ void SetCurrentFolder(const std::string& folder);
 // Another process opens path with this access and sharing.
 int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share);
 void Release(int hold);
+// The other process lets go once the program has slept this long in all:
+// time passes only in Sleep, which GetTickCount counts.
+void ReleaseAfter(int hold, std::uint32_t milliseconds);
 // Searches, file handles and keys the program opened and has not closed.
 int HandlesLeftOpen();
 

@@ -111,13 +111,31 @@ TEST_F(DispatchTest, LookAlikeCopyOfTheCommandLineRunsNothing) {
     EXPECT_TRUE(fake::Exists("C:\\bf\\Saver\\a.txt"));
 }
 
-TEST_F(DispatchTest, RemoveFileOfAFileHeldOpenLeavesItAndEnds) {
+// Held a while, the file goes once it is let go. Held for good, it stays,
+// and the command gives up ten seconds after its first try; a read-only
+// file, which waiting will not change, gets one try.
+TEST_F(DispatchTest, RemoveFileTriesAgainWhileTheFileIsInUse) {
+    fake::AddFile("C:\\x.tmp");
+    fake::ReleaseAfter(fake::HoldOpen("C:\\x.tmp", platform::kGenericRead, platform::kFileShareRead), 2750);
+    fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
+    RunProcess();
+    EXPECT_FALSE(fake::Exists("C:\\x.tmp"));
+    EXPECT_THAT(fake::CallsTo("Sleep"), ElementsAre("Sleep(2000)", "Sleep(250)", "Sleep(250)", "Sleep(250)"));
+
+    fake::Reset();
     fake::AddFile("C:\\x.tmp");
     int hold = fake::HoldOpen("C:\\x.tmp", platform::kGenericRead, platform::kFileShareRead);
     fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
     EXPECT_EQ(RunProcess(), 0);
     EXPECT_TRUE(fake::Exists("C:\\x.tmp"));
+    EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 41u) << "every 250 ms for ten seconds";
     fake::Release(hold);
+
+    fake::Reset();
+    fake::AddFile("C:\\x.tmp", fake::kReadOnly);
+    fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
+    RunProcess();
+    EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 1u);
 }
 
 // The commands read names with the same lead bytes as the command line: in
