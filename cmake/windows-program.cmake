@@ -22,11 +22,12 @@ function(windows_program target)
   # program needs none of them; the first two would bring in the C++ runtime.
   # Optimized whole at link time, so the small calls of the platform layer
   # cost no call of their own; the objects keep their code too, for the
-  # check of their sections below.
+  # check of their sections below. Data is aligned only as the ABI asks: the
+  # strings need no padding to 32 bytes.
   foreach(part IN ITEMS ${target} ${arg_OBJECTS})
     target_compile_options(${part} PRIVATE
       $<$<COMPILE_LANGUAGE:C,CXX>:${UNINSTALL_WARNINGS} -Os -fno-asynchronous-unwind-tables
-                                  -ffunction-sections -fdata-sections -flto -ffat-lto-objects>
+                                  -ffunction-sections -fdata-sections -flto -ffat-lto-objects -malign-data=abi>
       $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
   endforeach()
   # Built so that the compiler cannot turn the loops of c_strings.c into calls

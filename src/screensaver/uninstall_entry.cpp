@@ -1,5 +1,7 @@
 #include "screensaver/uninstall_entry.h"
 
+const char kUninstallListPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
 namespace {
 
 long DeleteKey(platform::RegistryKey root, const char* subKey, std::uint32_t view) {

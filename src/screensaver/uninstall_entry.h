@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 
 // The list of installed software; an entry's key path is this + its name.
-const char kUninstallListPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+extern const char kUninstallListPath[];
 // Room for a key's name: 255 characters, two bytes each, and the terminator.
 const std::uint32_t kKeyNameSize = 512;
 
