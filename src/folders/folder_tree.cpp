@@ -5,6 +5,7 @@
 #include "folders/entry_name.h"
 #include "folders/folder_search.h"
 #include "folders/kept_entries.h"
+#include "folders/system_folders.h"
 #include "platform/platform.h"
 #include "text/owned_string.h"
 #include "text/path_forms.h"
@@ -107,7 +108,7 @@ void RemoveFolderTree(const char* folder, std::uint32_t attributes) {
 void RemoveExistingFolder(const char* folder) {
     // "C:" finds the drive's current folder, but "C:\*.*" searches its root;
     // so do "\\?\C:" and "\\.\C:".
-    if (IsBareDrive(AfterDevicePrefix(folder))) return;
+    if (IsBareDrive(AfterDevicePrefix(folder)) || IsOrHoldsSystemFolder(folder)) return;
     std::uint32_t attributes = 0;
     if (!PathExists(folder, &attributes)) return;
     RemoveFolderTree(folder, attributes);

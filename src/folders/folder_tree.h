@@ -23,7 +23,8 @@ int PathExists(const char* path, std::uint32_t* attributes);
 void RemoveFolderTree(const char* folder, std::uint32_t attributes);
 
 // The RMDIR command: removes the tree at folder if the path exists, or only
-// the link when folder is itself one.
+// the link when folder is itself one. One of the system's own folders, or
+// one that holds any, is left as if it did not exist.
 void RemoveExistingFolder(const char* folder);
 
 #endif

@@ -90,6 +90,9 @@ int CloseHandle(Handle handle);
 std::uint32_t GetLastError();
 // The length stored without the terminator, or the size needed; 0 on failure.
 std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer);
+// The same, with the short names of an existing path made long; 0 when the
+// path is not there.
+std::uint32_t GetLongPathNameA(const char* path, char* buffer, std::uint32_t size);
 
 long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key);
@@ -118,6 +121,10 @@ int Wow64RevertWow64FsRedirection(RedirectionState old);
 // Deletes subKey in the view that access names.
 long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access);
 std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
+// The Windows folder, and SysWOW64, which only 64-bit Windows has (0 on
+// 32-bit Windows); in the form of GetSystemDirectoryA.
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
+std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size);
 
 // Characters stored, terminator included, or the size needed; 0 on failure.
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
@@ -125,6 +132,7 @@ std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expand
 // The length stored without the terminator, or the size needed; 0 when the
 // variable is not set (or is empty).
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size);
+std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size);
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value);
 
 // Turns on, for the whole process, the mitigation that stops it following

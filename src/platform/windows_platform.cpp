@@ -135,6 +135,10 @@ std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffe
     return ::GetFullPathNameA(path, size, buffer, nullptr);
 }
 
+std::uint32_t GetLongPathNameA(const char* path, char* buffer, std::uint32_t size) {
+    return ::GetLongPathNameA(path, buffer, size);
+}
+
 long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key) {
     HKEY opened = nullptr;
@@ -235,6 +239,12 @@ std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
     return ::GetSystemDirectoryA(buffer, size);
 }
 
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) { return ::GetWindowsDirectoryA(buffer, size); }
+
+std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    return ::GetSystemWow64DirectoryA(buffer, size);
+}
+
 std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
     return ::ExpandEnvironmentStringsA(source, expanded, size);
 }
@@ -245,6 +255,10 @@ std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expand
 
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
     return ::GetEnvironmentVariableW(ToWide(name), reinterpret_cast<WCHAR*>(value), size);
+}
+
+std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size) {
+    return ::GetEnvironmentVariableA(name, value, size);
 }
 
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {

@@ -287,6 +287,28 @@ TEST(FolderTreeNames, LookAlikeBesideALinkLeavesWhatTheLinkLeadsTo) {
     e2e::RemoveTree(target);
 }
 
+// An installer's variable left empty, or a ".." too many: Program Files,
+// however spelled, stays as it was, and a product's folder in it goes.
+TEST(FolderTreeNames, ProgramFilesHoweverSpelledStaysAndAProductFolderInItGoes) {
+    char programFiles[MAX_PATH] = "";
+    char shortName[MAX_PATH] = "";
+    ASSERT_NE(GetEnvironmentVariableA("ProgramFiles", programFiles, MAX_PATH), 0u);
+    ASSERT_NE(GetShortPathNameA(programFiles, shortName, MAX_PATH), 0u);
+    std::string product = std::string(programFiles) + "\\E2E Saver " + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(e2e::MakeFolder(product));
+    ASSERT_TRUE(e2e::MakeFile(product + "\\saver.scr", FILE_ATTRIBUTE_READONLY));
+    std::set<std::wstring> before = WideNames(e2e::Wide(programFiles));
+
+    for (const std::string& spelled : {std::string(shortName), product + "\\.."}) {
+        EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + spelled).timedOut) << spelled;
+    }
+    EXPECT_EQ(WideNames(e2e::Wide(programFiles)), before);
+    EXPECT_TRUE(e2e::Exists(product + "\\saver.scr"));
+    EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + product).timedOut);
+    EXPECT_FALSE(e2e::Exists(product));
+    e2e::RemoveTree(product);
+}
+
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.
 TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
     E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");

@@ -519,14 +519,24 @@ std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffe
     if (!parsed.valid) return 0;
     std::string full = parsed.drive + "\\";
     for (std::size_t i = 0; i < parsed.parts.size(); ++i) full += (i ? "\\" : "") + parsed.parts[i];
-    std::uint32_t stored = Copied(full, buffer, size);
-    return stored <= size ? stored - 1 : stored;
+    return CopiedLength(full, buffer, size);
 }
 
-// The length without the terminator once stored, else the size needed.
+// This model has no short names: an existing path is its own long form.
+std::uint32_t GetLongPathNameA(const char* path, char* buffer, std::uint32_t size) {
+    return ResolveWhole(path, false).empty() ? 0 : CopiedLength(path, buffer, size);
+}
+
 std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
-    std::uint32_t stored = Copied(fake::kSystemFolder, buffer, size);
-    return stored <= size ? stored - 1 : stored;
+    return CopiedLength(fake::kSystemFolder, buffer, size);
+}
+
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
+    return CopiedLength(fake::kWindowsFolder, buffer, size);
+}
+
+std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
+    return The().wow64 ? CopiedLength(fake::kRedirectedSystemFolder, buffer, size) : 0;
 }
 
 }  // namespace platform

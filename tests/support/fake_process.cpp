@@ -99,6 +99,11 @@ std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size) 
     return needed;
 }
 
+std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t size) {
+    std::uint32_t stored = Copied(text, buffer, size);
+    return stored <= size ? stored - 1 : stored;
+}
+
 }  // namespace fake_state
 
 using namespace fake_state;
@@ -153,10 +158,16 @@ void Reset() {
     state.wow64 = false;
     state.redirectionOff = false;
     state.environment.clear();
-    fake::SetEnvironment("SystemRoot", "C:\\Windows");
-    fake::SetEnvironment("windir", "C:\\Windows");
+    fake::SetEnvironment("SystemRoot", fake::kWindowsFolder);
+    fake::SetEnvironment("windir", fake::kWindowsFolder);
+    fake::SetEnvironment("SystemDrive", "C:");
     fake::SetEnvironment("ProgramFiles", fake::kProgramFiles);
     fake::SetEnvironment("CommonProgramFiles", fake::kCommonFiles);
+    fake::SetEnvironment("ALLUSERSPROFILE", "C:\\ProgramData");
+    fake::SetEnvironment("PUBLIC", "C:\\Users\\Public");
+    fake::SetEnvironment("USERPROFILE", fake::kUserProfile);
+    fake::SetEnvironment("APPDATA", std::string(fake::kUserProfile) + "\\AppData\\Roaming");
+    fake::SetEnvironment("LOCALAPPDATA", std::string(fake::kUserProfile) + "\\AppData\\Local");
     state.lastError = 0;
     state.clock = 0;
     state.redirectionTrustEnforcedAfter = -1;
@@ -289,6 +300,13 @@ std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expand
     if (result.size() > size) return static_cast<std::uint32_t>(result.size());
     std::copy(result.begin(), result.end(), expanded);
     return static_cast<std::uint32_t>(result.size());
+}
+
+// The ANSI call hands back the value's best-fit copy.
+std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size) {
+    auto found = The().environment.find(Upper(Checked(name)));
+    if (found == The().environment.end() || found->second.empty()) return 0;
+    return CopiedLength(BestFitOf(found->second), value, size);
 }
 
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {

@@ -105,6 +105,9 @@ std::size_t CharacterAt(const std::string& text, std::size_t at);
 // returns what it stored; else returns the size needed and leaves the buffer
 // as undefined as Windows does.
 std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size);
+// The same, for the calls that return the length stored without the
+// terminator, or else the size needed.
+std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t size);
 
 }  // namespace fake_state
 

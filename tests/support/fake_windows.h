@@ -146,6 +146,7 @@ int HandlesLeftOpen();
 // path in C:\Windows\System32 leads to C:\Windows\SysWOW64 unless the
 // program has turned redirection off. Without it, KEY_WOW64_64KEY is ignored
 // and redirection cannot be turned off, as on 32-bit Windows.
+const char kWindowsFolder[] = "C:\\Windows";
 const char kSystemFolder[] = "C:\\Windows\\System32";
 const char kRedirectedSystemFolder[] = "C:\\Windows\\SysWOW64";
 void SetWow64();
@@ -153,9 +154,12 @@ void SetWow64();
 bool RedirectionIsOff();
 
 // Environment variables, kept in UTF-16 as Windows keeps them. SystemRoot and
-// windir are C:\Windows, ProgramFiles and CommonProgramFiles the folders
-// below; SetWow64 makes them the x86 ones, and sets ProgramW6432 and
+// windir are C:\Windows, SystemDrive C:, ALLUSERSPROFILE C:\ProgramData,
+// PUBLIC C:\Users\Public, USERPROFILE the one below, with its APPDATA and
+// LOCALAPPDATA, and ProgramFiles and CommonProgramFiles the folders below;
+// SetWow64 makes those the x86 ones, and sets ProgramW6432 and
 // CommonProgramW6432 to the native ones, as for a 32-bit process there.
+const char kUserProfile[] = "C:\\Users\\User";
 const char kProgramFiles[] = "C:\\Program Files";
 const char kCommonFiles[] = "C:\\Program Files\\Common Files";
 const char kProgramFilesX86[] = "C:\\Program Files (x86)";

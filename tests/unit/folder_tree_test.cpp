@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -139,6 +140,41 @@ TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
     // Only a wildcard that matches gets as far as a change, and it names
     // nothing that can be changed.
     EXPECT_THAT(Changes(), ::testing::Each(::testing::AnyOf(HasSubstr("*"), HasSubstr("?"))));
+}
+
+// An argument built from a variable left empty or expanded wrongly, or with
+// a ".." too many: the system's own folders stay, however spelled, and so
+// does what holds them. A product's folder below one of them goes.
+TEST_F(FolderTreeTest, SystemFoldersAndWhatHoldsThemStay) {
+    fake::SetWow64();
+    fake::SetValue("Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", "ProfilesDirectory",
+                   platform::kRegExpandSz, std::string("%SystemDrive%\\Profiles") + '\0', fake::k64BitView);
+    const std::string kept[] = {
+        "C:\\Windows", "C:\\Windows\\System32", "C:\\Windows\\SysWOW64", "C:\\Program Files",
+        "C:\\Program Files (x86)", "C:\\Program Files\\Common Files", "C:\\Program Files (x86)\\Common Files",
+        "C:\\ProgramData", "C:\\Users\\Public", "C:\\Profiles", "C:\\Profiles\\Someone", "C:\\Users",
+        fake::kUserProfile, std::string(fake::kUserProfile) + "\\AppData\\Roaming", "D:\\",
+    };
+    for (const std::string& folder : kept) {
+        fake::AddFile(folder + (folder.back() == '\\' ? "" : "\\") + "keep.txt", fake::kReadOnly);
+    }
+    fake::AddFile("C:\\Program Files\\Some Saver\\s.scr");
+    fake::AddFile("C:\\Program\\t.dll");  // compared only at separators
+    fake::AddFile("C:\\Profiles Old\\p.txt");
+    const std::vector<std::string> before = fake::Entries();
+    for (std::string folder : kept) {
+        RemoveExistingFolder(("\\\\?\\" + folder + "\\.").c_str());
+        for (char& c : folder) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        RemoveExistingFolder(folder.c_str());
+    }
+    EXPECT_THAT(Changes(), IsEmpty());
+    EXPECT_EQ(fake::Entries(), before);
+    RemoveExistingFolder("C:\\Program Files\\Some Saver");
+    RemoveExistingFolder("C:\\Program");
+    RemoveExistingFolder("C:\\Profiles Old");
+    EXPECT_FALSE(fake::Exists("C:\\Program Files\\Some Saver"));
+    EXPECT_FALSE(fake::Exists("C:\\Program"));
+    EXPECT_FALSE(fake::Exists("C:\\Profiles Old"));
 }
 
 TEST_F(FolderTreeTest, LinksInsideTheTreeGoAsLinksAndTheirTargetsStay) {
