@@ -164,21 +164,6 @@ void SetWindows(FuzzedDataProvider& data, World& world) {
     }
 }
 
-// A name whose best-fit copy is copy: each 'S', '\\', '.' and '/' of it a
-// look-alike the code page lacks, or a character without one for '?' and
-// where it has none of those.
-std::u16string LookAlikeOf(const std::string& copy) {
-    std::u16string name;
-    bool odd = false;
-    for (char c : copy) {
-        const char16_t lookAlike = c == 'S' ? u'\u015C' : c == '\\' ? u'\uFF3C' : c == '.' ? u'\uFF0E'
-                                 : c == '/' ? u'\uFF0F' : c == '?' ? u'\u4E00' : u'\0';
-        name += lookAlike ? lookAlike : static_cast<char16_t>(static_cast<unsigned char>(c));
-        odd = odd || lookAlike;
-    }
-    return odd ? name : name + u'\u4E00';
-}
-
 bool IsPlainName(const std::string& name) {
     return name.find_first_of("\\/:*?\"<>|") == std::string::npos && name != "." && name != "..";
 }
@@ -195,7 +180,7 @@ bool LacksCharacterOf(const std::u16string& name) {
 // the removal led out of the tree would plant.
 void KeepLookAlikeName(FuzzedDataProvider& data, World& world, const std::string& path) {
     const std::string& copy = PickFrom(data, OddNames());
-    std::u16string name = LookAlikeOf(copy);
+    std::u16string name = fake::LookAlikeOf(copy);
     if (!LacksCharacterOf(name)) return;  // a lead byte table can hold it
     fake::KeepNameAs(path, name);
     std::string twin = path.substr(0, path.rfind('\\') + 1) + copy;

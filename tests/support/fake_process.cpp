@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <utility>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,17 +61,18 @@ bool Encoded(char16_t unit, std::string* bytes) {
     return bytes->append({static_cast<char>(high), static_cast<char>(low)}), true;
 }
 
+// Characters no code page of the model holds, with their best-fit copies;
+// the last has no look-alike.
+const std::pair<char16_t, char> kLookAlikes[] = {
+    {u'\u015C', 'S'}, {u'\uFF3C', '\\'}, {u'\uFF0E', '.'}, {u'\uFF0F', '/'}, {u'\u4E00', '?'}};
+
 std::string BestFitOf(const std::u16string& text) {
     std::string bytes;
     for (char16_t unit : text) {
         if (Encoded(unit, &bytes)) continue;
-        switch (unit) {
-            case u'\u015C': bytes += 'S'; break;
-            case u'\uFF3C': bytes += '\\'; break;
-            case u'\uFF0E': bytes += '.'; break;
-            case u'\uFF0F': bytes += '/'; break;
-            default: bytes += '?';
-        }
+        auto found = std::find_if(std::begin(kLookAlikes), std::end(kLookAlikes),
+                                  [unit](const std::pair<char16_t, char>& each) { return each.first == unit; });
+        bytes += found == std::end(kLookAlikes) ? '?' : found->second;
     }
     return bytes;
 }
@@ -177,6 +180,16 @@ void Reset() {
     state.boxes.clear();
     state.nextHandle = 0x1000;
     state.nextHold = 1;
+}
+
+std::u16string LookAlikeOf(const std::string& copy) {
+    std::u16string name;
+    for (char c : copy) {
+        auto found = std::find_if(std::begin(kLookAlikes), std::end(kLookAlikes),
+                                  [c](const std::pair<char16_t, char>& each) { return each.second == c; });
+        name += found == std::end(kLookAlikes) ? static_cast<char16_t>(static_cast<unsigned char>(c)) : found->first;
+    }
+    return name != WideOf(copy) ? name : name + u'\u4E00';
 }
 
 std::u16string WideOf(const std::string& text) {

@@ -88,6 +88,10 @@ std::vector<std::string> CallsTo(const std::string& function);
 void SetCommandLine(const std::string& line);
 // text as Windows keeps it in UTF-16, in the code page modelled above.
 std::u16string WideOf(const std::string& text);
+// A name the code page cannot hold whose best-fit copy is copy: each 'S',
+// '\\', '.', '/' and '?' of copy stands for a character the code page lacks
+// (and one is added at the end where copy has none).
+std::u16string LookAlikeOf(const std::string& copy);
 void SetWideCommandLine(const std::u16string& line);
 void SetLeadByteRange(unsigned char first, unsigned char last);
 // The lead bytes of code page 932 (Japanese), where the second byte 0x5C of

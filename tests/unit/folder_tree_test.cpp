@@ -245,17 +245,17 @@ TEST_F(FolderTreeTest, NamesThatReadAsAnotherPathStayUntouchedAndNothingOutsideC
     // whose best-fit copies read as paths out of the tree.
     fake::AddFolder(target + "\\FW1");
     fake::AddFile(target + "\\FW1\\inner.txt");
-    fake::KeepNameAs(target + "\\FW1", u"\uFF0E\uFF0E\uFF3C\uFF0E\uFF0E\uFF3Ckeep");
+    fake::KeepNameAs(target + "\\FW1", fake::LookAlikeOf("..\\..\\keep"));
     fake::AddFile(target + "\\FW2");
-    fake::KeepNameAs(target + "\\FW2", u"\uFF0E\uFF0E\uFF3Csibling.txt");
+    fake::KeepNameAs(target + "\\FW2", fake::LookAlikeOf("..\\sibling.txt"));
     fake::AddFolder(target + "\\Sub\\FW3");
-    fake::KeepNameAs(target + "\\Sub\\FW3", u"\uFF0E\uFF0E\uFF0F\uFF0E\uFF0E\uFF0F\uFF0E\uFF0E\uFF0Fkeep");
+    fake::KeepNameAs(target + "\\Sub\\FW3", fake::LookAlikeOf("../../../keep"));
     fake::AddFile(target + "\\Sub\\NoCodePage");
-    fake::KeepNameAs(target + "\\Sub\\NoCodePage", u"\u4E00");
+    fake::KeepNameAs(target + "\\Sub\\NoCodePage", fake::LookAlikeOf("?"));
     // A look-alike folder beside a link that carries its best-fit copy: read
     // by that copy, the folder's removal would go through the link.
     fake::AddFile(target + "\\HatSave\\inner.txt");
-    fake::KeepNameAs(target + "\\HatSave", u"\u015Cave");
+    fake::KeepNameAs(target + "\\HatSave", fake::LookAlikeOf("Save"));
     fake::AddLink(target + "\\Save", "D:\\a\\keep");
     // Made outside Windows: the calls would strip the dot and reach "x".
     fake::AddFile(target + "\\Dots\\x.", fake::kReadOnly);
