@@ -42,6 +42,15 @@ int IsRoot(const char* full) {
     return inner <= 1;
 }
 
+// Cuts path, normalized, to the folder that holds it; 0 when that is none
+// or a root.
+int CutToParent(char* path) {
+    char* last = LastSeparator(path);
+    if (last == nullptr) return 0;
+    *last = '\0';
+    return !IsRoot(path);
+}
+
 // The form every path is compared in: full, with long names where the path
 // exists, and without a separator at its end but for a root's.
 int Normalize(const char* path, char* normal) {
@@ -89,28 +98,18 @@ int ReadProfilesDirectory(char* path) {
 int FindProfilesFolder(char* profiles) {
     PathBuffer found;
     if (ReadProfilesDirectory(found) && Normalize(found, profiles)) return 1;
-    if (!Fits(platform::GetEnvironmentVariableA(kUserProfile, found, platform::kMaxPath)) ||
-        !Normalize(found, profiles)) {
-        return 0;
-    }
-    char* last = LastSeparator(profiles);
-    if (last == nullptr) return 0;
-    *last = '\0';
-    return !IsRoot(profiles);
+    return Fits(platform::GetEnvironmentVariableA(kUserProfile, found, platform::kMaxPath)) &&
+           Normalize(found, profiles) && CutToParent(profiles);
 }
 
 // 1 if argument is or holds the profiles folder, or is a folder directly in
 // it: any user's profile.
 int IsOrHoldsAProfile(const char* argument) {
     PathBuffer profiles;
+    PathBuffer parent;
     if (!FindProfilesFolder(profiles)) return 0;
-    if (Contains(argument, profiles)) return 1;
-    std::size_t length = std::strlen(profiles);
-    if (!Contains(profiles, argument) || argument[length] == '\0') return 0;
-    for (const char* at = argument + length + 1; *at != '\0'; at += CharacterLength(at)) {
-        if (*at == kSeparator) return 0;
-    }
-    return 1;
+    std::memcpy(parent, argument, std::strlen(argument) + 1);
+    return Contains(argument, profiles) || (CutToParent(parent) && EqualsNoCase(parent, profiles));
 }
 
 }  // namespace
