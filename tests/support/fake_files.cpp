@@ -233,9 +233,7 @@ void Fill(const std::string& key, platform::FindData* found) {
 
 void FillWide(const std::string& key, platform::WideFindData* found) {
     found->attributes = ShownAttributes(key);
-    std::u16string name = WideNameOf(key).substr(0, platform::kMaxPath - 1);
-    std::copy(name.begin(), name.end(), found->name);
-    found->name[name.size()] = 0;
+    CopiedWide(WideNameOf(key).substr(0, platform::kMaxPath - 1), found->name, platform::kMaxPath);
 }
 
 // Creates the folders above key that are missing.

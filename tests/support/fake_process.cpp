@@ -107,6 +107,14 @@ std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t 
     return stored <= size ? stored - 1 : stored;
 }
 
+std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size) {
+    auto needed = static_cast<std::uint32_t>(text.size() + 1);
+    if (needed > size) return needed;
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = 0;
+    return needed;
+}
+
 }  // namespace fake_state
 
 using namespace fake_state;
@@ -170,7 +178,6 @@ void Reset() {
     fake::SetEnvironment("PUBLIC", "C:\\Users\\Public");
     fake::SetEnvironment("USERPROFILE", fake::kUserProfile);
     fake::SetEnvironment("APPDATA", std::string(fake::kUserProfile) + "\\AppData\\Roaming");
-    fake::SetEnvironment("LOCALAPPDATA", std::string(fake::kUserProfile) + "\\AppData\\Local");
     state.lastError = 0;
     state.clock = 0;
     state.redirectionTrustEnforcedAfter = -1;
@@ -249,10 +256,8 @@ int HandlesLeftOpen() {
 void SetWow64() {
     The().wow64 = true;
     SetEnvironment("ProgramFiles", kProgramFilesX86);
-    SetEnvironment("ProgramFiles(x86)", kProgramFilesX86);
     SetEnvironment("ProgramW6432", kProgramFiles);
     SetEnvironment("CommonProgramFiles", kCommonFilesX86);
-    SetEnvironment("CommonProgramFiles(x86)", kCommonFilesX86);
     SetEnvironment("CommonProgramW6432", kCommonFiles);
 }
 
@@ -309,10 +314,7 @@ std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std:
 }
 
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
-    std::u16string result = Expanded(Checked(source)) + u'\0';
-    if (result.size() > size) return static_cast<std::uint32_t>(result.size());
-    std::copy(result.begin(), result.end(), expanded);
-    return static_cast<std::uint32_t>(result.size());
+    return CopiedWide(Expanded(Checked(source)), expanded, size);
 }
 
 // The ANSI call hands back the value's best-fit copy.
@@ -325,11 +327,8 @@ std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
     auto found = The().environment.find(VariableKey(Checked(name)));
     if (found == The().environment.end()) return 0;
-    const std::u16string& text = found->second;
-    if (text.size() + 1 > size) return static_cast<std::uint32_t>(text.size() + 1);
-    std::copy(text.begin(), text.end(), value);
-    value[text.size()] = 0;
-    return static_cast<std::uint32_t>(text.size());
+    std::uint32_t stored = CopiedWide(found->second, value, size);
+    return stored <= size ? stored - 1 : stored;
 }
 
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {

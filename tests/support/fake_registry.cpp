@@ -1,6 +1,5 @@
 // The registry of the test double: keys under HKEY_LOCAL_MACHINE in either
 // view, their values in ANSI and, where it differs, in UTF-16.
-#include <algorithm>
 #include <cstring>
 
 #include "fake_state.h"
@@ -196,11 +195,9 @@ long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::ui
     Log("RegEnumKeyExW(" + std::to_string(index) + ")");
     std::vector<std::string> children = SubkeyNames(key);
     if (index >= children.size()) return kErrorNoMoreItems;
-    std::u16string child = fake::WideOf(children[index]);
-    if (child.size() + 1 > *size) return kErrorMoreData;
-    std::copy(child.begin(), child.end(), name);
-    name[child.size()] = 0;
-    *size = static_cast<std::uint32_t>(child.size());
+    std::uint32_t stored = CopiedWide(fake::WideOf(children[index]), name, *size);
+    if (stored > *size) return kErrorMoreData;
+    *size = stored - 1;
     return kErrorSuccess;
 }
 

@@ -108,6 +108,8 @@ std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size);
 // The same, for the calls that return the length stored without the
 // terminator, or else the size needed.
 std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t size);
+// Copied for UTF-16 text, in units; a buffer too small is left as it was.
+std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size);
 
 }  // namespace fake_state
 

@@ -159,8 +159,8 @@ bool RedirectionIsOff();
 
 // Environment variables, kept in UTF-16 as Windows keeps them. SystemRoot and
 // windir are C:\Windows, SystemDrive C:, ALLUSERSPROFILE C:\ProgramData,
-// PUBLIC C:\Users\Public, USERPROFILE the one below, with its APPDATA and
-// LOCALAPPDATA, and ProgramFiles and CommonProgramFiles the folders below;
+// PUBLIC C:\Users\Public, USERPROFILE the one below, with its APPDATA, and
+// ProgramFiles and CommonProgramFiles the folders below;
 // SetWow64 makes those the x86 ones, and sets ProgramW6432 and
 // CommonProgramW6432 to the native ones, as for a 32-bit process there.
 const char kUserProfile[] = "C:\\Users\\User";
