@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "screensaver/screensaver.h"
 #include "text/exact_copy.h"
+#include "text/wide_text.h"
 
 namespace {
 
@@ -35,13 +36,19 @@ int SplitCommand(const char* commandText, OwnedString& verb, OwnedString& argume
     return 1;
 }
 
+// The argument is taken to UTF-16 once: the line is an exact copy, so that
+// is the form Windows keeps, and every command acts on names in it.
 void RunCommand(const char* commandText) {
     OwnedString verb = nullptr;
     OwnedString argument = nullptr;
     if (!SplitCommand(commandText, verb, argument)) return;
-    if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(argument);
-    if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(argument);
-    if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument);
+    OwnedWide wideArgument = WideCopyOf(argument);
+    if (wideArgument != nullptr) {
+        if (VerbIs(verb, kVerbRemoveFile)) RemoveFileAfterPause(wideArgument);
+        if (VerbIs(verb, kVerbRemoveFolder)) RemoveExistingFolder(wideArgument);
+        if (VerbIs(verb, kVerbRemoveScreenSaver)) RemoveScreenSaver(argument, wideArgument);
+    }
+    FreeWide(wideArgument);
     FreeString(verb);
     FreeString(argument);
 }

@@ -1,6 +1,7 @@
 #include "entry/remove_file.h"
 
 #include "platform/platform.h"
+#include "text/path_forms.h"
 
 namespace {
 
@@ -15,22 +16,27 @@ const std::uint32_t kRetryWindowMs = 10000;
 // denied to a file that is not read-only, as for a program still running. A
 // read-only file, a folder, a name that is not there or not valid will not
 // change by waiting.
-int FailedWhileInUse(const char* path) {
+int FailedWhileInUse(const WideChar* path) {
     std::uint32_t error = platform::GetLastError();
     if (error == platform::kErrorSharingViolation) return 1;
     if (error != platform::kErrorAccessDenied) return 0;
-    std::uint32_t attributes = platform::GetFileAttributesA(path);
+    std::uint32_t attributes = platform::GetFileAttributesW(path);
     const std::uint32_t kWaitingChangesNothing = platform::kFileAttributeReadOnly | platform::kFileAttributeDirectory;
     return attributes != platform::kInvalidFileAttributes && (attributes & kWaitingChangesNothing) == 0;
 }
 
 }  // namespace
 
-void RemoveFileAfterPause(const char* path) {
+void RemoveFileAfterPause(const WideChar* path) {
+    LongPath file = NewLongPath();
+    int formed = FormLongPath(path, file);
     platform::Sleep(kPauseMs);
-    std::uint32_t firstTry = platform::GetTickCount();
-    while (!platform::DeleteFileA(path) && FailedWhileInUse(path) &&
-           platform::GetTickCount() - firstTry < kRetryWindowMs) {
-        platform::Sleep(kRetryIntervalMs);
+    if (formed) {
+        std::uint32_t firstTry = platform::GetTickCount();
+        while (!platform::DeleteFileW(file.text) && FailedWhileInUse(file.text) &&
+               platform::GetTickCount() - firstTry < kRetryWindowMs) {
+            platform::Sleep(kRetryIntervalMs);
+        }
     }
+    FreeLongPath(file);
 }

@@ -1,26 +1,22 @@
 #include "folders/folder_tree.h"
 
-#include <cstring>
-
 #include "folders/entry_name.h"
-#include "folders/folder_search.h"
 #include "folders/kept_entries.h"
 #include "folders/system_folders.h"
 #include "platform/platform.h"
-#include "text/owned_string.h"
 #include "text/path_forms.h"
 
 namespace {
 
-const char kSeparator[] = "\\";
-const char kThisFolder[] = ".";
-const char kParentFolder[] = "..";
+const WideChar kAllEntries[] = u"\\*";
+const WideChar kDot = u'.';
 
-// DeleteFileA for a file, RemoveDirectoryA for a folder.
-typedef int (*Removal)(const char* path);
+// DeleteFileW for a file, RemoveDirectoryW for a folder.
+typedef int (*Removal)(const WideChar* path);
 
-int IsDotEntry(const char* name) {
-    return std::strcmp(name, kThisFolder) == 0 || std::strcmp(name, kParentFolder) == 0;
+// "." and "..": the folder itself and the one that holds it.
+int IsDotEntry(const WideChar* name) {
+    return name[0] == kDot && (name[1] == 0 || (name[1] == kDot && name[2] == 0));
 }
 
 int IsFolder(std::uint32_t attributes) { return (attributes & platform::kFileAttributeDirectory) != 0; }
@@ -33,64 +29,65 @@ int IsLink(std::uint32_t attributes) { return (attributes & platform::kFileAttri
 // folder too.
 int IsReadOnly(std::uint32_t attributes) { return (attributes & platform::kFileAttributeReadOnly) != 0; }
 
-void BuildChildPath(OwnedString& child, const char* folder, const char* name) {
-    AssignString(child, folder);
-    AppendString(child, kSeparator);
-    AppendString(child, name);
-}
-
 // Under Wine a reset costs as much as the deletion, so only an entry the
 // search reports read-only is reset before its first try, and any other only
 // when it refuses to go, before the one retry. Either way an entry that
 // stays ends with its attributes reset. A link is never reset: that would
 // act on its target.
-void RemoveEntry(const char* path, std::uint32_t attributes, Removal remove) {
+void RemoveEntry(const WideChar* path, std::uint32_t attributes, Removal remove) {
     if (IsLink(attributes)) {
         remove(path);
         return;
     }
     if (!IsReadOnly(attributes) && remove(path)) return;
-    platform::SetFileAttributesA(path, platform::kFileAttributeNormal);
+    platform::SetFileAttributesW(path, platform::kFileAttributeNormal);
     remove(path);
 }
 
-void DeleteKeptEntries(const char* folder, const KeptEntries& kept) {
-    OwnedString child = nullptr;
+void DeleteKeptEntries(LongPath& folder, const KeptEntries& kept) {
+    std::size_t length = folder.length;
     for (std::size_t at = 0; at < kept.used; at = NextKept(kept, at)) {
-        BuildChildPath(child, folder, KeptName(kept, at));
-        RemoveEntry(child, KeptAttributes(kept, at), platform::DeleteFileA);
+        if (!AppendName(folder, KeptName(kept, at))) continue;
+        RemoveEntry(folder.text, KeptAttributes(kept, at), platform::DeleteFileW);
+        CutPath(folder, length);
     }
-    FreeString(child);
+}
+
+platform::Handle StartSearch(LongPath& folder, platform::FindData* found) {
+    std::size_t length = folder.length;
+    platform::Handle search = platform::kInvalidHandle;
+    if (AppendToPath(folder, kAllEntries)) search = platform::FindFirstFileW(folder.text, found);
+    CutPath(folder, length);
+    return search;
 }
 
 // One search: each subfolder is removed completely as the search meets it,
 // with the search still open; the other entries go once it has ended.
-void RemoveContents(const char* folder) {
+void RemoveContents(LongPath& folder) {
     platform::FindData found;
-    platform::Handle search = StartFolderSearch(folder, &found);
+    platform::Handle search = StartSearch(folder, &found);
     if (search == platform::kInvalidHandle) return;
+    std::size_t length = folder.length;
     KeptEntries kept = {nullptr, 0, 0};
-    OwnedString child = nullptr;
     do {
         if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name)) continue;
-        if (IsFolder(found.attributes)) {
-            BuildChildPath(child, folder, found.name);
-            RemoveFolderTree(child, found.attributes);
-        } else {
+        if (!IsFolder(found.attributes)) {
             KeepEntry(kept, found.name, found.attributes);
+        } else if (AppendName(folder, found.name)) {
+            RemoveFolderTree(folder, found.attributes);
+            CutPath(folder, length);
         }
-    } while (NextFolderEntry(search, &found));
+    } while (platform::FindNextFileW(search, &found));
     platform::FindClose(search);
-    FreeString(child);
     DeleteKeptEntries(folder, kept);
     ReleaseKept(kept);
 }
 
 }  // namespace
 
-int PathExists(const char* path, std::uint32_t* attributes) {
+int PathExists(const WideChar* path, std::uint32_t* attributes) {
     platform::FindData found;
-    platform::Handle search = platform::FindFirstFileA(path, &found);
+    platform::Handle search = platform::FindFirstFileW(path, &found);
     if (search == platform::kInvalidHandle) return 0;
     platform::FindClose(search);
     if (attributes) *attributes = found.attributes;
@@ -98,18 +95,21 @@ int PathExists(const char* path, std::uint32_t* attributes) {
 }
 
 // A folder that still holds something refuses to go, so its emptiness needs
-// no search of its own. A link goes as a link; RemoveDirectoryA leaves a
+// no search of its own. A link goes as a link; RemoveDirectoryW leaves a
 // file link.
-void RemoveFolderTree(const char* folder, std::uint32_t attributes) {
+void RemoveFolderTree(LongPath& folder, std::uint32_t attributes) {
     if (!IsLink(attributes)) RemoveContents(folder);
-    RemoveEntry(folder, attributes, platform::RemoveDirectoryA);
+    RemoveEntry(folder.text, attributes, platform::RemoveDirectoryW);
 }
 
-void RemoveExistingFolder(const char* folder) {
-    // "C:" finds the drive's current folder, but "C:\*.*" searches its root;
+void RemoveExistingFolder(const WideChar* folder) {
+    // "C:" finds the drive's current folder, but "C:\*" searches its root;
     // so do "\\?\C:" and "\\.\C:".
-    if (IsBareDrive(AfterDevicePrefix(folder)) || IsOrHoldsSystemFolder(folder)) return;
+    if (IsBareDrive(AfterDevicePrefix(folder))) return;
+    LongPath path = NewLongPath();
     std::uint32_t attributes = 0;
-    if (!PathExists(folder, &attributes)) return;
-    RemoveFolderTree(folder, attributes);
+    if (FormLongPath(folder, path) && PathExists(path.text, &attributes) && !IsOrHoldsSystemFolder(path)) {
+        RemoveFolderTree(path, attributes);
+    }
+    FreeLongPath(path);
 }

@@ -4,27 +4,30 @@
 
 #include <cstdint>
 
+#include "text/long_path.h"
+
 // 1 if a search for path finds an entry with attributes other than 0; the
 // entry's attributes go to *attributes when it is not null. Wildcards in
 // path are matched by the search.
-int PathExists(const char* path, std::uint32_t* attributes);
+int PathExists(const WideChar* path, std::uint32_t* attributes);
 
 // Removes folder, whose attributes a search reported, with everything below
 // it: in every folder its subfolders first, each completely, then its other
-// entries, then the folder itself, from one search of each folder. Every
-// entry is deleted first and has its attributes reset only when the search
-// reports it read-only (before the try) or when it refuses to go (before one
-// more try), so read-only, hidden and system entries go too; what still
-// cannot be deleted stays, reset, with the folders that hold it. Links are
-// removed as links, never entered and never reset; if folder is one, only
-// the link goes. An entry whose name has no exact ANSI form, or read as
-// characters of the ANSI code page could reach another entry, is not touched
-// at all: it stays, with the folders that hold it.
-void RemoveFolderTree(const char* folder, std::uint32_t attributes);
+// entries, then the folder itself, from one search of each folder. Names are
+// joined exactly as the search returned them. Every entry is deleted first
+// and has its attributes reset only when the search reports it read-only
+// (before the try) or when it refuses to go (before one more try), so
+// read-only, hidden and system entries go too; what still cannot be deleted
+// stays, reset, with the folders that hold it. Links are removed as links,
+// never entered and never reset; if folder is one, only the link goes. A
+// name that no Windows call makes, or one that would take a path past
+// Windows' limit, is not touched: it stays, with the folders that hold it.
+// folder grows and shrinks on the way and ends as it began.
+void RemoveFolderTree(LongPath& folder, std::uint32_t attributes);
 
-// The RMDIR command: removes the tree at folder if the path exists, or only
-// the link when folder is itself one. One of the system's own folders, or
-// one that holds any, is left as if it did not exist.
-void RemoveExistingFolder(const char* folder);
+// The RMDIR command: removes the tree at folder, made full, if the path
+// exists, or only the link when folder is itself one. One of the system's
+// own folders, or one that holds any, is left as if it did not exist.
+void RemoveExistingFolder(const WideChar* folder);
 
 #endif

@@ -7,7 +7,7 @@
 
 namespace {
 
-// Room for some fifty names of a usual length before the block first grows.
+// Room for some thirty names of a usual length before the block first grows.
 const std::size_t kFirstSize = 1024;
 const std::size_t kAttributesSize = sizeof(std::uint32_t);
 
@@ -27,17 +27,18 @@ void MakeRoom(KeptEntries& kept, std::size_t bytes) {
 
 }  // namespace
 
-void KeepEntry(KeptEntries& kept, const char* name, std::uint32_t attributes) {
-    std::size_t nameSize = std::strlen(name) + 1;
+void KeepEntry(KeptEntries& kept, const WideChar* name, std::uint32_t attributes) {
+    std::size_t nameSize = (WideLength(name) + 1) * sizeof(WideChar);
     MakeRoom(kept, kAttributesSize + nameSize);
-    // Records are not aligned: the attributes are copied in and out.
+    // Records are aligned to names' units only: the attributes are copied in
+    // and out.
     std::memcpy(kept.block + kept.used, &attributes, kAttributesSize);
     std::memcpy(kept.block + kept.used + kAttributesSize, name, nameSize);
     kept.used += kAttributesSize + nameSize;
 }
 
-const char* KeptName(const KeptEntries& kept, std::size_t offset) {
-    return kept.block + offset + kAttributesSize;
+const WideChar* KeptName(const KeptEntries& kept, std::size_t offset) {
+    return reinterpret_cast<const WideChar*>(kept.block + offset + kAttributesSize);
 }
 
 std::uint32_t KeptAttributes(const KeptEntries& kept, std::size_t offset) {
@@ -47,7 +48,7 @@ std::uint32_t KeptAttributes(const KeptEntries& kept, std::size_t offset) {
 }
 
 std::size_t NextKept(const KeptEntries& kept, std::size_t offset) {
-    return offset + kAttributesSize + std::strlen(KeptName(kept, offset)) + 1;
+    return offset + kAttributesSize + (WideLength(KeptName(kept, offset)) + 1) * sizeof(WideChar);
 }
 
 void ReleaseKept(KeptEntries& kept) {

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// One heap block of records, each an entry's attributes and its name with
-// the terminator; block is null until the first entry is kept. Records are
+#include "text/wide_text.h"
+
+// One heap block of records, each an entry's attributes and its UTF-16 name
+// with the terminator; block is null until the first entry is kept. Records are
 // found by their offset: the first is at 0, and used lies past the last.
 struct KeptEntries {
     char* block;
@@ -18,9 +20,9 @@ struct KeptEntries {
 
 // Adds name with its attributes, growing the block as needed. When the heap
 // is spent the process ends at once, as it does for every string.
-void KeepEntry(KeptEntries& kept, const char* name, std::uint32_t attributes);
+void KeepEntry(KeptEntries& kept, const WideChar* name, std::uint32_t attributes);
 
-const char* KeptName(const KeptEntries& kept, std::size_t offset);
+const WideChar* KeptName(const KeptEntries& kept, std::size_t offset);
 std::uint32_t KeptAttributes(const KeptEntries& kept, std::size_t offset);
 // The offset of the record after the one at offset.
 std::size_t NextKept(const KeptEntries& kept, std::size_t offset);

@@ -1,132 +1,146 @@
 #include "folders/system_folders.h"
 
-#include <cstring>
-
-#include "platform/platform.h"
-#include "text/characters.h"
+#include "folders/identity.h"
 #include "text/path_forms.h"
+#include "text/registry_text.h"
 
 namespace {
 
-typedef char PathBuffer[platform::kMaxPath];
+typedef WideChar FolderText[platform::kMaxPath];
+typedef std::uint32_t (*DirectoryCall)(WideChar* buffer, std::uint32_t size);
 
-const char kSeparator = '\\';
-const char kUserProfile[] = "USERPROFILE";
-// The folders the environment names; any that is unset or empty is skipped.
-const char* const kFolderVariables[] = {
-    "ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "CommonProgramFiles", "CommonProgramFiles(x86)",
-    "CommonProgramW6432", "ALLUSERSPROFILE", "PUBLIC", kUserProfile, "APPDATA", "LOCALAPPDATA",
+const DirectoryCall kDirectoryCalls[] = {platform::GetWindowsDirectoryW, platform::GetSystemDirectoryW,
+                                         platform::GetSystemWow64DirectoryW};
+// Under WOW64 the system folder reaches SysWOW64; this alias reaches the
+// native one. Elsewhere it is not there.
+const WideChar kNativeSystemFolder[] = u"\\Sysnative";
+const WideChar kUserProfile[] = u"USERPROFILE";
+const WideChar* const kFolderVariables[] = {
+    u"ProgramFiles",    u"ProgramFiles(x86)", u"ProgramW6432", u"CommonProgramFiles", u"CommonProgramFiles(x86)",
+    u"CommonProgramW6432", u"ALLUSERSPROFILE", u"PUBLIC",      kUserProfile,          u"APPDATA",
+    u"LOCALAPPDATA",
 };
-const char kProfileList[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-const char kProfilesDirectory[] = "ProfilesDirectory";
+const WideChar* const kProgramFolderValues[] = {u"ProgramFilesDir", u"ProgramFilesDir (x86)", u"CommonFilesDir",
+                                                u"CommonFilesDir (x86)"};
+const WideChar kProfileList[] = u"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const WideChar kProfilesDirectory[] = u"ProfilesDirectory";
+const WideChar* const kProfileListValues[] = {u"ProgramData", u"Public", u"Default"};
+const WideChar kProfileImagePath[] = u"ProfileImagePath";
+const WideChar kUnexpanded[] = u"%";
+// A key's name is at most 255 characters.
+const std::uint32_t kKeyNameUnits = 256;
+
+// The argument and what is known of it so far; scratch holds each folder
+// judged.
+struct Guard {
+    platform::FileIdentity argument;
+    platform::FileIdentity parent;
+    LongPath scratch;
+    int refused;
+};
 
 int Fits(std::uint32_t length) { return length > 0 && length < static_cast<std::uint32_t>(platform::kMaxPath); }
 
-// Where the last separator of path is, or null.
-char* LastSeparator(char* path) {
-    char* last = nullptr;
-    for (char* at = path; *at != '\0'; at += CharacterLength(at)) {
-        if (*at == kSeparator) last = at;
+// A value that did not expand, or names a place only relative to the
+// current folders, names no system folder.
+int NamesAFolder(const WideChar* text) { return IsFullPath(text) && !HoldsUnitOf(text, kUnexpanded); }
+
+// The argument is the folder in scratch or a folder above it; or, when that
+// holds the profiles, a folder directly in it. A folder that is not there
+// holds nothing; one that is there but cannot be opened cannot be judged.
+void JudgeScratch(Guard& guard, int holdsProfiles) {
+    platform::FileIdentity found;
+    int known = IdentityOf(guard.scratch.text, &found);
+    if (known == kIdentityAbsent) return;
+    guard.refused = known == kIdentityUnknown || IsSameFile(found, guard.argument) ||
+                    (holdsProfiles && IsSameFile(found, guard.parent));
+    while (!guard.refused && CutToParent(guard.scratch)) {
+        guard.refused = IdentityOf(guard.scratch.text, &found) == kIdentityKnown && IsSameFile(found, guard.argument);
     }
-    return last;
 }
 
-// 1 for a drive's root ("C:\") and for what names a share or a volume as a
-// whole ("\\server\share", "\\?\Volume{...}\"): each holds every folder on it.
-int IsRoot(const char* full) {
-    if (full[0] != kSeparator) return std::strlen(full) <= 3;
-    int inner = 0;
-    for (const char* at = full + 2; *at != '\0'; at += CharacterLength(at)) {
-        if (*at == kSeparator && at[1] != '\0') ++inner;
+// Forms folder, unless the argument is refused already.
+int FormInScratch(Guard& guard, const WideChar* folder) {
+    return !guard.refused && NamesAFolder(folder) && FormLongPath(folder, guard.scratch);
+}
+
+void Judge(Guard& guard, const WideChar* folder, int holdsProfiles) {
+    if (FormInScratch(guard, folder)) JudgeScratch(guard, holdsProfiles);
+}
+
+void JudgeSystemDirectories(Guard& guard) {
+    FolderText found;
+    for (DirectoryCall call : kDirectoryCalls) {
+        if (Fits(call(found, platform::kMaxPath))) Judge(guard, found, 0);
     }
-    return inner <= 1;
-}
-
-// Cuts path, normalized, to the folder that holds it; 0 when that is none
-// or a root.
-int CutToParent(char* path) {
-    char* last = LastSeparator(path);
-    if (last == nullptr) return 0;
-    *last = '\0';
-    return !IsRoot(path);
-}
-
-// The form every path is compared in: full, with long names where the path
-// exists, and without a separator at its end but for a root's.
-int Normalize(const char* path, char* normal) {
-    if (!FormFullPath(path, normal)) return 0;
-    PathBuffer longer;
-    std::uint32_t length = platform::GetLongPathNameA(normal, longer, platform::kMaxPath);
-    if (Fits(length)) std::memcpy(normal, longer, length + 1);
-    char* last = LastSeparator(normal);
-    if (last != nullptr && last[1] == '\0' && !IsRoot(normal)) *last = '\0';
-    return 1;
-}
-
-// 1 if inner is outer or lies below it, both normalized.
-int Contains(const char* outer, const char* inner) {
-    std::size_t length = std::strlen(outer);
-    return StartsWithNoCase(inner, outer) && (inner[length] == '\0' || inner[length] == kSeparator);
-}
-
-// 1 if argument is or holds the folder found, length characters long.
-int HoldsFound(const char* argument, std::uint32_t length, const char* found) {
-    PathBuffer normal;
-    return Fits(length) && Normalize(found, normal) && Contains(argument, normal);
-}
-
-// ProfilesDirectory, expanded, into path.
-int ReadProfilesDirectory(char* path) {
-    PathBuffer stored;
-    platform::RegistryKey key = 0;
-    std::uint32_t access = platform::kKeyRead | platform::kKeyWow64_64Key;
-    if (platform::RegOpenKeyExA(platform::kLocalMachine, kProfileList, 0, access, &key) != platform::kErrorSuccess) {
-        return 0;
+    if (Fits(platform::GetWindowsDirectoryW(found, platform::kMaxPath)) && FormInScratch(guard, found) &&
+        AppendToPath(guard.scratch, kNativeSystemFolder)) {
+        JudgeScratch(guard, 0);
     }
-    std::uint32_t type = 0;
-    std::uint32_t size = platform::kMaxPath;
-    long status = platform::RegQueryValueExA(key, kProfilesDirectory, &type, reinterpret_cast<unsigned char*>(stored),
-                                             &size);
-    platform::RegCloseKey(key);
-    return status == platform::kErrorSuccess && (type == platform::kRegSz || type == platform::kRegExpandSz) &&
-           std::memchr(stored, '\0', size) != nullptr &&
-           Fits(platform::ExpandEnvironmentStringsA(stored, path, platform::kMaxPath));
 }
 
-// The folder that holds the user profiles: ProfilesDirectory or, failing
-// that, the folder that holds USERPROFILE, unless that is a root.
-int FindProfilesFolder(char* profiles) {
-    PathBuffer found;
-    if (ReadProfilesDirectory(found) && Normalize(found, profiles)) return 1;
-    return Fits(platform::GetEnvironmentVariableA(kUserProfile, found, platform::kMaxPath)) &&
-           Normalize(found, profiles) && CutToParent(profiles);
+// The folder that holds USERPROFILE holds the profiles, unless it is a root.
+void JudgeEnvironment(Guard& guard) {
+    FolderText value;
+    for (const WideChar* variable : kFolderVariables) {
+        if (Fits(platform::GetEnvironmentVariableW(variable, value, platform::kMaxPath))) Judge(guard, value, 0);
+    }
+    if (Fits(platform::GetEnvironmentVariableW(kUserProfile, value, platform::kMaxPath)) &&
+        FormInScratch(guard, value) && CutToParent(guard.scratch) && !IsRoot(guard.scratch.text)) {
+        JudgeScratch(guard, 1);
+    }
 }
 
-// 1 if argument is or holds the profiles folder, or is a folder directly in
-// it: any user's profile.
-int IsOrHoldsAProfile(const char* argument) {
-    PathBuffer profiles;
-    PathBuffer parent;
-    if (!FindProfilesFolder(profiles)) return 0;
-    std::memcpy(parent, argument, std::strlen(argument) + 1);
-    return Contains(argument, profiles) || (CutToParent(parent) && EqualsNoCase(parent, profiles));
+// Each profile of the list, under a subkey named for its user.
+void JudgeProfiles(Guard& guard) {
+    platform::RegistryKey list = 0;
+    const std::uint32_t access = platform::kKeyRead | platform::kKeyWow64_64Key;
+    if (platform::RegOpenKeyExW(platform::kLocalMachine, kProfileList, 0, access, &list) != platform::kErrorSuccess) {
+        return;
+    }
+    for (std::uint32_t index = 0; !guard.refused; ++index) {
+        WideChar name[kKeyNameUnits];
+        std::uint32_t size = kKeyNameUnits;
+        if (platform::RegEnumKeyExW(list, index, name, &size) != platform::kErrorSuccess) break;
+        platform::RegistryKey profile = 0;
+        if (platform::RegOpenKeyExW(list, name, 0, access, &profile) != platform::kErrorSuccess) continue;
+        FolderText path;
+        if (ReadRegistryText(profile, kProfileImagePath, path)) Judge(guard, path, 0);
+        platform::RegCloseKey(profile);
+    }
+    platform::RegCloseKey(list);
+}
+
+// Where Windows keeps its folders itself, in case the environment lacks or
+// misnames them.
+void JudgeRegistry(Guard& guard) {
+    FolderText value;
+    for (const WideChar* name : kProgramFolderValues) {
+        if (ReadSystemText(kCurrentVersionPath, name, value)) Judge(guard, value, 0);
+    }
+    if (ReadSystemText(kProfileList, kProfilesDirectory, value)) Judge(guard, value, 1);
+    for (const WideChar* name : kProfileListValues) {
+        if (ReadSystemText(kProfileList, name, value)) Judge(guard, value, 0);
+    }
+    JudgeProfiles(guard);
+}
+
+// The folder that holds the argument, for the profiles folders.
+int ReadParent(Guard& guard, const LongPath& folder) {
+    CutPath(guard.scratch, 0);
+    return AppendToPath(guard.scratch, folder.text) && CutToParent(guard.scratch) &&
+           IdentityOf(guard.scratch.text, &guard.parent) == kIdentityKnown;
 }
 
 }  // namespace
 
-int IsOrHoldsSystemFolder(const char* folder) {
-    PathBuffer argument;
-    PathBuffer found;
-    if (!Normalize(folder, argument) || IsRoot(argument)) return 1;
-    if (HoldsFound(argument, platform::GetWindowsDirectoryA(found, platform::kMaxPath), found) ||
-        HoldsFound(argument, platform::GetSystemDirectoryA(found, platform::kMaxPath), found) ||
-        HoldsFound(argument, platform::GetSystemWow64DirectoryA(found, platform::kMaxPath), found)) {
-        return 1;
-    }
-    for (const char* variable : kFolderVariables) {
-        if (HoldsFound(argument, platform::GetEnvironmentVariableA(variable, found, platform::kMaxPath), found)) {
-            return 1;
-        }
-    }
-    return IsOrHoldsAProfile(argument);
+int IsOrHoldsSystemFolder(const LongPath& folder) {
+    if (IsRoot(folder.text)) return 1;
+    Guard guard = {{0, 0, 0}, {0, 0, 0}, NewLongPath(), 0};
+    guard.refused = IdentityOf(folder.text, &guard.argument) != kIdentityKnown || !ReadParent(guard, folder);
+    JudgeSystemDirectories(guard);
+    JudgeEnvironment(guard);
+    JudgeRegistry(guard);
+    FreeLongPath(guard.scratch);
+    return guard.refused;
 }

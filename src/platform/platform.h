@@ -1,6 +1,7 @@
-// The Windows calls the commands make, in their ANSI forms where a name is
-// given and in UTF-16 where one is read, declared with this program's own
-// small types so that no command needs <windows.h>.
+// The Windows calls the commands make, declared with this program's own
+// small types so that no command needs <windows.h>. Every file, folder and
+// registry call takes its names in UTF-16, as Windows keeps them: only the
+// command line and the box are ANSI text.
 //
 // A function named as a Win32 call makes that call, with the arguments this
 // program never varies left out (security attributes, template files, owner
@@ -26,18 +27,25 @@ typedef char16_t WideChar;                // a UTF-16 code unit, as Windows keep
 const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
 const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
 
-const int kMaxPath = 260; // an ANSI path: 259 characters and the terminator
+// A name in a search's find data, and the longest PathToSCR taken: 259
+// characters and the terminator.
+const int kMaxPath = 260;
+// The longest path Windows takes in its "\\?\" form: 32,767 units and the
+// terminator.
+const std::uint32_t kMaxLongPath = 32768;
 
 const std::uint32_t kFileAttributeReadOnly = 0x1;
 const std::uint32_t kFileAttributeDirectory = 0x10;
 const std::uint32_t kFileAttributeNormal = 0x80;
 const std::uint32_t kFileAttributeReparsePoint = 0x400;
 const std::uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
-// CreateFileA opens a folder only with this flag.
+// CreateFileW opens a folder only with this flag.
 const std::uint32_t kFileFlagBackupSemantics = 0x02000000;
 
 const std::uint32_t kGenericRead = 0x80000000;
+const std::uint32_t kFileReadAttributes = 0x80;
 const std::uint32_t kFileShareRead = 0x1;
+const std::uint32_t kFileShareAll = 0x7;  // read, write and delete
 const std::uint32_t kOpenExisting = 3;
 
 const std::uint32_t kKeyAllAccess = 0xF003F;
@@ -51,6 +59,7 @@ const long kErrorPathNotFound = 3;
 const long kErrorAccessDenied = 5;
 const long kErrorSharingViolation = 32;
 const long kErrorMoreData = 234;
+const long kErrorNoMoreItems = 259;
 const long kErrorCallNotImplemented = 120;
 
 const std::uint32_t kMbOk = 0x0;
@@ -59,54 +68,50 @@ const std::uint32_t kMbIconInformation = 0x40;
 
 const std::uint32_t kWsfVisible = 0x1;  // a window station a user can see
 
-// The two fields of WIN32_FIND_DATAA that the commands read.
+// The two fields of WIN32_FIND_DATAW that the commands read: the name as
+// Windows keeps it.
 struct FindData {
     std::uint32_t attributes;
-    char name[kMaxPath];
+    WideChar name[kMaxPath];
 };
 
-// The same of WIN32_FIND_DATAW: the name as Windows keeps it.
-struct WideFindData {
-    std::uint32_t attributes;
-    WideChar name[kMaxPath];
+// What Windows says an open file or folder is, whatever path reached it:
+// the fields of BY_HANDLE_FILE_INFORMATION that tell one from another.
+struct FileIdentity {
+    std::uint32_t volumeSerial;
+    std::uint32_t indexHigh;
+    std::uint32_t indexLow;
 };
 
 void Sleep(std::uint32_t milliseconds);
 // Milliseconds since Windows started, wrapping after 49.7 days.
 std::uint32_t GetTickCount();
-int DeleteFileA(const char* path);
-Handle FindFirstFileA(const char* path, FindData* found);
-Handle FindFirstFileW(const WideChar* path, WideFindData* found);
-int FindNextFileW(Handle search, WideFindData* found);
+int DeleteFileW(const WideChar* path);
+Handle FindFirstFileW(const WideChar* path, FindData* found);
+int FindNextFileW(Handle search, FindData* found);
 int FindClose(Handle search);
-int SetFileAttributesA(const char* path, std::uint32_t attributes);
-std::uint32_t GetFileAttributesA(const char* path);
-int RemoveDirectoryA(const char* path);
+int SetFileAttributesW(const WideChar* path, std::uint32_t attributes);
+std::uint32_t GetFileAttributesW(const WideChar* path);
+int RemoveDirectoryW(const WideChar* path);
 // No security attributes and no template file are ever passed.
-Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
+Handle CreateFileW(const WideChar* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags);
+int GetFileInformationByHandle(Handle file, FileIdentity* identity);
 int CloseHandle(Handle handle);
 // The calling thread's last error, as the last failed call left it.
 std::uint32_t GetLastError();
 // The length stored without the terminator, or the size needed; 0 on failure.
-std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer);
-// The same, with the short names of an existing path made long; 0 when the
-// path is not there.
-std::uint32_t GetLongPathNameA(const char* path, char* buffer, std::uint32_t size);
+std::uint32_t GetFullPathNameW(const WideChar* path, std::uint32_t size, WideChar* buffer);
 
-long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
+long RegOpenKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key);
-long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type,
-                      unsigned char* data, std::uint32_t* size);
-// The value as Windows keeps it, in UTF-16.
 long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
                       unsigned char* data, std::uint32_t* size);
-long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size);
 long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
-long RegDeleteKeyA(RegistryKey root, const char* subKey);
+long RegDeleteKeyW(RegistryKey root, const WideChar* subKey);
 // Deletes every subkey and value of key. Windows before Vista lacks it:
 // there it yields kErrorCallNotImplemented.
-long RegDeleteTreeA(RegistryKey key);
+long RegDeleteTreeW(RegistryKey key);
 long RegCloseKey(RegistryKey key);
 
 // WOW64, on 64-bit Windows, where this 32-bit process sees the 32-bit view
@@ -119,26 +124,26 @@ int RunsUnderWow64();
 int Wow64DisableWow64FsRedirection(RedirectionState* old);
 int Wow64RevertWow64FsRedirection(RedirectionState old);
 // Deletes subKey in the view that access names.
-long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access);
-std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size);
-// The Windows folder, and SysWOW64, which only 64-bit Windows has (0 on
-// 32-bit Windows); in the form of GetSystemDirectoryA.
-std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
-std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size);
+long RegDeleteKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t access);
+// The system folder as this process names it (SysWOW64 is what it reaches
+// under WOW64), the Windows folder, and SysWOW64, which only 64-bit Windows
+// has (0 on 32-bit Windows): the length stored, or the size needed.
+std::uint32_t GetSystemDirectoryW(WideChar* buffer, std::uint32_t size);
+std::uint32_t GetWindowsDirectoryW(WideChar* buffer, std::uint32_t size);
+std::uint32_t GetSystemWow64DirectoryW(WideChar* buffer, std::uint32_t size);
 
 // Characters stored, terminator included, or the size needed; 0 on failure.
-std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size);
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size);
 // The length stored without the terminator, or the size needed; 0 when the
 // variable is not set (or is empty).
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size);
-std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size);
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value);
 
 // Turns on, for the whole process, the mitigation that stops it following
-// junctions and symbolic links made by someone who is not an administrator
-// (ProcessRedirectionTrustPolicy, enforced). Looked up at run time: older
-// Windows lacks the call or refuses the policy, and there it yields 0.
+// a junction that someone who is not an administrator made
+// (ProcessRedirectionTrustPolicy, enforced). It covers junctions only, not
+// symbolic links. Looked up at run time: older Windows lacks the call or
+// refuses the policy, and there it yields 0.
 int EnforceRedirectionTrust();
 
 // Loads USER32 and looks up the calls the box needs, when a box is about to

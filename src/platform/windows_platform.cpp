@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 static_assert(sizeof(platform::Handle) == sizeof(HANDLE), "handles fit");
 static_assert(sizeof(platform::RegistryKey) == sizeof(HKEY), "keys fit");
 static_assert(platform::kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY, "");
@@ -14,6 +16,10 @@ static_assert(platform::kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL, "");
 static_assert(platform::kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT, "");
 static_assert(platform::kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES, "");
 static_assert(platform::kFileFlagBackupSemantics == FILE_FLAG_BACKUP_SEMANTICS, "");
+static_assert(platform::kFileReadAttributes == FILE_READ_ATTRIBUTES, "");
+static_assert(platform::kFileShareAll == (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE), "");
+static_assert(platform::kErrorNoMoreItems == ERROR_NO_MORE_ITEMS, "");
+static_assert(platform::kMaxLongPath == 32768, "the longest path and its terminator");
 static_assert(sizeof(platform::WideChar) == sizeof(WCHAR), "UTF-16 code units");
 static_assert(platform::kGenericRead == GENERIC_READ, "");
 static_assert(platform::kFileShareRead == FILE_SHARE_READ, "");
@@ -42,6 +48,7 @@ HANDLE ToHandle(platform::Handle handle) { return reinterpret_cast<HANDLE>(handl
 platform::Handle FromHandle(HANDLE handle) { return reinterpret_cast<platform::Handle>(handle); }
 HKEY ToKey(platform::RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 const WCHAR* ToWide(const platform::WideChar* text) { return reinterpret_cast<const WCHAR*>(text); }
+WCHAR* ToWide(platform::WideChar* text) { return reinterpret_cast<WCHAR*>(text); }
 
 // A call that not every Windows this program loads on has; null if missing.
 template <typename Function>
@@ -66,14 +73,11 @@ MessageBoxCall messageBoxCall = nullptr;
 WindowStationCall windowStationCall = nullptr;
 ObjectInformationCall objectInformationCall = nullptr;
 
-void CopyFindData(const WIN32_FIND_DATAA& data, platform::FindData* found) {
+// The name is terminated within its MAX_PATH units.
+void CopyFindData(const WIN32_FIND_DATAW& data, platform::FindData* found) {
+    static_assert(sizeof found->name == sizeof data.cFileName, "names of MAX_PATH units");
     found->attributes = data.dwFileAttributes;
-    lstrcpynA(found->name, data.cFileName, platform::kMaxPath);
-}
-
-void CopyWideFindData(const WIN32_FIND_DATAW& data, platform::WideFindData* found) {
-    found->attributes = data.dwFileAttributes;
-    lstrcpynW(reinterpret_cast<WCHAR*>(found->name), data.cFileName, platform::kMaxPath);
+    std::memcpy(found->name, data.cFileName, sizeof found->name);
 }
 
 // ProcessRedirectionTrustPolicy and its EnforceRedirectionTrust flag, which
@@ -89,71 +93,59 @@ void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 std::uint32_t GetTickCount() { return ::GetTickCount(); }
 
-int DeleteFileA(const char* path) { return ::DeleteFileA(path) ? 1 : 0; }
+int DeleteFileW(const WideChar* path) { return ::DeleteFileW(ToWide(path)) ? 1 : 0; }
 
-Handle FindFirstFileA(const char* path, FindData* found) {
-    WIN32_FIND_DATAA data;
-    HANDLE search = ::FindFirstFileA(path, &data);
+Handle FindFirstFileW(const WideChar* path, FindData* found) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = ::FindFirstFileW(ToWide(path), &data);
     if (search != INVALID_HANDLE_VALUE) CopyFindData(data, found);
     return FromHandle(search);
 }
 
-Handle FindFirstFileW(const WideChar* path, WideFindData* found) {
-    WIN32_FIND_DATAW data;
-    HANDLE search = ::FindFirstFileW(ToWide(path), &data);
-    if (search != INVALID_HANDLE_VALUE) CopyWideFindData(data, found);
-    return FromHandle(search);
-}
-
-int FindNextFileW(Handle search, WideFindData* found) {
+int FindNextFileW(Handle search, FindData* found) {
     WIN32_FIND_DATAW data;
     if (!::FindNextFileW(ToHandle(search), &data)) return 0;
-    CopyWideFindData(data, found);
+    CopyFindData(data, found);
     return 1;
 }
 
 int FindClose(Handle search) { return ::FindClose(ToHandle(search)) ? 1 : 0; }
 
-int SetFileAttributesA(const char* path, std::uint32_t attributes) {
-    return ::SetFileAttributesA(path, attributes) ? 1 : 0;
+int SetFileAttributesW(const WideChar* path, std::uint32_t attributes) {
+    return ::SetFileAttributesW(ToWide(path), attributes) ? 1 : 0;
 }
 
-std::uint32_t GetFileAttributesA(const char* path) { return ::GetFileAttributesA(path); }
+std::uint32_t GetFileAttributesW(const WideChar* path) { return ::GetFileAttributesW(ToWide(path)); }
 
-int RemoveDirectoryA(const char* path) { return ::RemoveDirectoryA(path) ? 1 : 0; }
+int RemoveDirectoryW(const WideChar* path) { return ::RemoveDirectoryW(ToWide(path)) ? 1 : 0; }
 
-Handle CreateFileA(const char* path, std::uint32_t access, std::uint32_t share,
+Handle CreateFileW(const WideChar* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags) {
-    return FromHandle(::CreateFileA(path, access, share, nullptr, disposition, flags, nullptr));
+    return FromHandle(::CreateFileW(ToWide(path), access, share, nullptr, disposition, flags, nullptr));
+}
+
+int GetFileInformationByHandle(Handle file, FileIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(ToHandle(file), &information)) return 0;
+    identity->volumeSerial = information.dwVolumeSerialNumber;
+    identity->indexHigh = information.nFileIndexHigh;
+    identity->indexLow = information.nFileIndexLow;
+    return 1;
 }
 
 int CloseHandle(Handle handle) { return ::CloseHandle(ToHandle(handle)) ? 1 : 0; }
 
 std::uint32_t GetLastError() { return ::GetLastError(); }
 
-std::uint32_t GetFullPathNameA(const char* path, std::uint32_t size, char* buffer) {
-    return ::GetFullPathNameA(path, size, buffer, nullptr);
+std::uint32_t GetFullPathNameW(const WideChar* path, std::uint32_t size, WideChar* buffer) {
+    return ::GetFullPathNameW(ToWide(path), size, ToWide(buffer), nullptr);
 }
 
-std::uint32_t GetLongPathNameA(const char* path, char* buffer, std::uint32_t size) {
-    return ::GetLongPathNameA(path, buffer, size);
-}
-
-long RegOpenKeyExA(RegistryKey root, const char* subKey, std::uint32_t options,
+long RegOpenKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t options,
                    std::uint32_t access, RegistryKey* key) {
     HKEY opened = nullptr;
-    LONG status = ::RegOpenKeyExA(ToKey(root), subKey, options, access, &opened);
+    LONG status = ::RegOpenKeyExW(ToKey(root), ToWide(subKey), options, access, &opened);
     *key = reinterpret_cast<RegistryKey>(opened);
-    return status;
-}
-
-long RegQueryValueExA(RegistryKey key, const char* valueName, std::uint32_t* type,
-                      unsigned char* data, std::uint32_t* size) {
-    DWORD valueType = 0;
-    DWORD valueSize = *size;
-    LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr, &valueType, data, &valueSize);
-    *type = valueType;
-    *size = valueSize;
     return status;
 }
 
@@ -167,24 +159,14 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
     return status;
 }
 
-long RegEnumKeyExA(RegistryKey key, std::uint32_t index, char* name, std::uint32_t* size) {
-    DWORD length = *size;
-    LONG status = ::RegEnumKeyExA(ToKey(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    *size = length;
-    return status;
-}
-
 long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
     DWORD length = *size;
-    LONG status = ::RegEnumKeyExW(ToKey(key), index, reinterpret_cast<WCHAR*>(name), &length, nullptr, nullptr,
-                                  nullptr, nullptr);
+    LONG status = ::RegEnumKeyExW(ToKey(key), index, ToWide(name), &length, nullptr, nullptr, nullptr, nullptr);
     *size = length;
     return status;
 }
 
-long RegDeleteKeyA(RegistryKey root, const char* subKey) {
-    return ::RegDeleteKeyA(ToKey(root), subKey);
-}
+long RegDeleteKeyW(RegistryKey root, const WideChar* subKey) { return ::RegDeleteKeyW(ToKey(root), ToWide(subKey)); }
 
 long RegCloseKey(RegistryKey key) { return ::RegCloseKey(ToKey(key)); }
 
@@ -223,42 +205,36 @@ int Wow64RevertWow64FsRedirection(RedirectionState old) {
     return call && call(reinterpret_cast<PVOID>(old)) ? 1 : 0;
 }
 
-long RegDeleteKeyExA(RegistryKey root, const char* subKey, std::uint32_t access) {
-    typedef LONG(WINAPI * DeleteCall)(HKEY, LPCSTR, REGSAM, DWORD);
-    auto call = LookupAs<DeleteCall>(kAdvapi32, "RegDeleteKeyExA");
-    return call ? call(ToKey(root), subKey, access, 0) : ERROR_CALL_NOT_IMPLEMENTED;
+long RegDeleteKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t access) {
+    typedef LONG(WINAPI * DeleteCall)(HKEY, LPCWSTR, REGSAM, DWORD);
+    auto call = LookupAs<DeleteCall>(kAdvapi32, "RegDeleteKeyExW");
+    return call ? call(ToKey(root), ToWide(subKey), access, 0) : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-long RegDeleteTreeA(RegistryKey key) {
-    typedef LONG(WINAPI * DeleteTreeCall)(HKEY, LPCSTR);
-    auto call = LookupAs<DeleteTreeCall>(kAdvapi32, "RegDeleteTreeA");
+long RegDeleteTreeW(RegistryKey key) {
+    typedef LONG(WINAPI * DeleteTreeCall)(HKEY, LPCWSTR);
+    auto call = LookupAs<DeleteTreeCall>(kAdvapi32, "RegDeleteTreeW");
     return call ? call(ToKey(key), nullptr) : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) {
-    return ::GetSystemDirectoryA(buffer, size);
+std::uint32_t GetSystemDirectoryW(WideChar* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryW(ToWide(buffer), size);
 }
 
-std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) { return ::GetWindowsDirectoryA(buffer, size); }
-
-std::uint32_t GetSystemWow64DirectoryA(char* buffer, std::uint32_t size) {
-    return ::GetSystemWow64DirectoryA(buffer, size);
+std::uint32_t GetWindowsDirectoryW(WideChar* buffer, std::uint32_t size) {
+    return ::GetWindowsDirectoryW(ToWide(buffer), size);
 }
 
-std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
-    return ::ExpandEnvironmentStringsA(source, expanded, size);
+std::uint32_t GetSystemWow64DirectoryW(WideChar* buffer, std::uint32_t size) {
+    return ::GetSystemWow64DirectoryW(ToWide(buffer), size);
 }
 
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
-    return ::ExpandEnvironmentStringsW(ToWide(source), reinterpret_cast<WCHAR*>(expanded), size);
+    return ::ExpandEnvironmentStringsW(ToWide(source), ToWide(expanded), size);
 }
 
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
-    return ::GetEnvironmentVariableW(ToWide(name), reinterpret_cast<WCHAR*>(value), size);
-}
-
-std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size) {
-    return ::GetEnvironmentVariableA(name, value, size);
+    return ::GetEnvironmentVariableW(ToWide(name), ToWide(value), size);
 }
 
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {
@@ -300,7 +276,7 @@ int ToAnsiWithoutBestFit(const WideChar* wide, int length, char* ansi, int size,
 }
 
 int ToWideFromAnsi(const char* ansi, WideChar* wide, int size) {
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi, -1, reinterpret_cast<WCHAR*>(wide), size);
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi, -1, ToWide(wide), size);
 }
 
 int IsDBCSLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) ? 1 : 0; }

@@ -1,43 +1,52 @@
 #include "screensaver/native_entries.h"
 
-#include "platform/platform.h"
+#include "folders/identity.h"
+#include "screensaver/saver_file.h"
 #include "screensaver/saver_path.h"
 #include "screensaver/uninstall_entry.h"
-#include "text/characters.h"
-#include "text/exact_copy.h"
-#include "text/path_forms.h"
 
 namespace {
 
 const std::uint32_t kReadNativeView = platform::kKeyRead | platform::kKeyWow64_64Key;
 // A key's name is at most 255 characters.
-const std::uint32_t kWideKeyNameSize = 256;
+const std::uint32_t kKeyNameUnits = 256;
 
-int EntryNames(platform::RegistryKey list, const char* name, const char* full) {
+// An entry without a usable PathToSCR names no file; one whose file is not
+// there names no other file.
+int WhatEntrySays(platform::RegistryKey list, const WideChar* name, const platform::FileIdentity& saver,
+                  LongPath& path) {
     platform::RegistryKey entry = 0;
-    if (platform::RegOpenKeyExA(list, name, 0, kReadNativeView, &entry) != platform::kErrorSuccess) return 0;
-    char path[kSaverPathSize];
-    char entryFull[platform::kMaxPath];
-    int names = ReadScreenSaverPath(entry, 1, path) && FormFullPath(path, entryFull) && EqualsNoCase(entryFull, full);
+    long status = platform::RegOpenKeyExW(list, name, 0, kReadNativeView, &entry);
+    if (status == platform::kErrorFileNotFound) return kNotNamed;
+    if (status != platform::kErrorSuccess) return kUndetermined;
+    int says = kNotNamed;
+    platform::FileIdentity found;
+    if (ReadScreenSaverPath(entry, path)) {
+        int known = NativeIdentityOf(path.text, &found);
+        if (known == kIdentityUnknown) says = kUndetermined;
+        if (known == kIdentityKnown && IsSameFile(found, saver)) says = kNamed;
+    }
     platform::RegCloseKey(entry);
-    return names;
+    return says;
 }
 
 }  // namespace
 
-int NamedByA64BitEntry(const char* full) {
+int NamedByA64BitEntry(const platform::FileIdentity& saver) {
     platform::RegistryKey list = 0;
-    long status = platform::RegOpenKeyExA(platform::kLocalMachine, kUninstallListPath, 0, kReadNativeView, &list);
-    if (status != platform::kErrorSuccess) return status != platform::kErrorFileNotFound;
-    int named = 0;
-    for (std::uint32_t index = 0; !named; ++index) {
-        platform::WideChar wideName[kWideKeyNameSize];
-        std::uint32_t size = kWideKeyNameSize;
-        status = platform::RegEnumKeyExW(list, index, wideName, &size);
-        if (status != platform::kErrorSuccess) break;
-        char name[kKeyNameSize];
-        named = !ToExactAnsi(wideName, name, kKeyNameSize) || EntryNames(list, name, full);
+    long status = platform::RegOpenKeyExW(platform::kLocalMachine, kUninstallListPath, 0, kReadNativeView, &list);
+    if (status == platform::kErrorFileNotFound) return kNotNamed;
+    if (status != platform::kErrorSuccess) return kUndetermined;
+    int says = UseNativeFolders() ? kNotNamed : kUndetermined;
+    LongPath path = NewLongPath();
+    for (std::uint32_t index = 0; says == kNotNamed; ++index) {
+        WideChar name[kKeyNameUnits];
+        std::uint32_t size = kKeyNameUnits;
+        status = platform::RegEnumKeyExW(list, index, name, &size);
+        if (status == platform::kErrorNoMoreItems) break;
+        says = status == platform::kErrorSuccess ? WhatEntrySays(list, name, saver, path) : kUndetermined;
     }
+    FreeLongPath(path);
     platform::RegCloseKey(list);
-    return named;
+    return says;
 }

@@ -5,10 +5,16 @@
 #ifndef UNINSTALL_SCREENSAVER_NATIVE_ENTRIES_H
 #define UNINSTALL_SCREENSAVER_NATIVE_ENTRIES_H
 
-// 1 if the PathToSCR of an entry of the 64-bit view names the file whose
-// full path is full (compared without regard to case), or might: an entry
-// whose name has no exact ANSI form, or a list that cannot be read, counts as
-// naming it.
-int NamedByA64BitEntry(const char* full);
+#include "platform/platform.h"
+
+// What the entries say of a file.
+const int kNotNamed = 0;
+const int kNamed = 1;
+const int kUndetermined = 2;  // the list, an entry or a file could not be read
+
+// Whether the PathToSCR of an entry of the 64-bit view, read and expanded
+// as a 64-bit process would and opened with redirection off, reaches the
+// native file whose identity is saver.
+int NamedByA64BitEntry(const platform::FileIdentity& saver);
 
 #endif

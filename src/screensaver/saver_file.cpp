@@ -1,22 +1,22 @@
 #include "screensaver/saver_file.h"
 
+#include "folders/identity.h"
 #include "platform/platform.h"
 #include "screensaver/native_entries.h"
-#include "screensaver/saver_path.h"
-#include "text/characters.h"
 #include "text/path_forms.h"
 
 namespace {
 
-const char kSeparator = '\\';
+const WideChar kSeparator = u'\\';
 
-// 1 if full, a full path as Windows forms it, lies in the system folder or
-// below it, which WOW64 redirects.
-int InSystemFolder(const char* full) {
-    char system[kSaverPathSize];
-    std::uint32_t length = platform::GetSystemDirectoryA(system, kSaverPathSize);
-    if (length == 0 || length >= kSaverPathSize) return 0;
-    return StartsWithNoCase(full, system) && full[length] == kSeparator;
+// 1 if full, a full path as the file calls take it, lies in the system
+// folder or below it, which WOW64 redirects.
+int InSystemFolder(const WideChar* full) {
+    WideChar system[platform::kMaxPath];
+    std::uint32_t length = platform::GetSystemDirectoryW(system, platform::kMaxPath);
+    if (length == 0 || length >= static_cast<std::uint32_t>(platform::kMaxPath)) return 0;
+    const WideChar* named = AfterDevicePrefix(full);
+    return StartsWithNoCase(named, system) && named[length] == kSeparator;
 }
 
 // The file system as this process sees it, or the native one under WOW64,
@@ -35,30 +35,30 @@ void RestoreRedirection(const Place& place, platform::RedirectionState old) {
     if (place.native) platform::Wow64RevertWow64FsRedirection(old);
 }
 
-int DeleteAt(const Place& place, const char* path) {
+int DeleteAt(const Place& place, const WideChar* path) {
     platform::RedirectionState old = 0;
     if (!TurnRedirectionOff(place, &old)) return 0;
-    int deleted = platform::DeleteFileA(path);
+    int deleted = platform::DeleteFileW(path);
     RestoreRedirection(place, old);
     return deleted;
 }
 
-std::uint32_t AttributesAt(const Place& place, const char* path) {
+std::uint32_t AttributesAt(const Place& place, const WideChar* path) {
     platform::RedirectionState old = 0;
     if (!TurnRedirectionOff(place, &old)) return platform::kInvalidFileAttributes;
-    std::uint32_t attributes = platform::GetFileAttributesA(path);
+    std::uint32_t attributes = platform::GetFileAttributesW(path);
     RestoreRedirection(place, old);
     return attributes;
 }
 
-void ResetAttributesAt(const Place& place, const char* path) {
+void ResetAttributesAt(const Place& place, const WideChar* path) {
     platform::RedirectionState old = 0;
     if (!TurnRedirectionOff(place, &old)) return;
-    platform::SetFileAttributesA(path, platform::kFileAttributeNormal);
+    platform::SetFileAttributesW(path, platform::kFileAttributeNormal);
     RestoreRedirection(place, old);
 }
 
-int OpensAt(const Place& place, const char* path, int* absent) {
+int OpensAt(const Place& place, const WideChar* path, int* absent) {
     platform::RedirectionState old = 0;
     *absent = 0;
     if (!TurnRedirectionOff(place, &old)) return 1;
@@ -79,7 +79,7 @@ int IsReadOnlyFile(std::uint32_t attributes) {
 // no longer be opened for reading, and either this deletion went through or
 // the file is not there at all. A file that is there but cannot be opened
 // (held without read sharing, or denied) is not known to be gone.
-int RemoveFileAt(const Place& place, const char* path) {
+int RemoveFileAt(const Place& place, const WideChar* path) {
     int deleted = DeleteAt(place, path);
     if (!deleted && IsReadOnlyFile(AttributesAt(place, path))) {
         ResetAttributesAt(place, path);
@@ -93,30 +93,36 @@ const Place kAsSeen = {0};
 const Place kNativeFiles = {1};
 
 // Under WOW64 a 32-bit entry's path in the system folder reaches SysWOW64;
-// where its saver is not there, the path names its native twin, whose full
-// path goes to full.
-int NamesNativeTwin(const char* path, char* full) {
-    return platform::RunsUnderWow64() && FormFullPath(path, full) && InSystemFolder(full) &&
+// where its saver is not there, the path names its native twin.
+int NamesNativeTwin(const WideChar* path) {
+    return platform::RunsUnderWow64() && InSystemFolder(path) &&
            AttributesAt(kAsSeen, path) == platform::kInvalidFileAttributes;
+}
+
+// A native twin that a 64-bit entry names is that product's saver: this
+// entry's own is gone. One that is not there is gone too.
+int RemoveNativeTwin(const WideChar* path) {
+    platform::FileIdentity twin;
+    int known = NativeIdentityOf(path, &twin);
+    if (known == kIdentityAbsent) return RemoveFileAt(kNativeFiles, path);
+    if (known == kIdentityUnknown) return 0;
+    int named = NamedByA64BitEntry(twin);
+    return named == kNamed || (named == kNotNamed && RemoveFileAt(kNativeFiles, path));
 }
 
 }  // namespace
 
 // Exactly one file is deleted and checked, so the saver of another entry of
 // the same name in the other view is never touched.
-int RemoveSaverFile(const char* path, int native) {
+int RemoveSaverFile(const WideChar* path, int native) {
     if (native) return RemoveFileAt(kNativeFiles, path);
-    char full[platform::kMaxPath];
-    if (!NamesNativeTwin(path, full)) return RemoveFileAt(kAsSeen, path);
-    // A native twin that a 64-bit entry names is that product's saver: this
-    // entry's own is gone.
-    return NamedByA64BitEntry(full) ? 1 : RemoveFileAt(kNativeFiles, path);
+    return NamesNativeTwin(path) ? RemoveNativeTwin(path) : RemoveFileAt(kAsSeen, path);
 }
 
-int FileCanBeOpened(const char* path, int* absent) {
+int FileCanBeOpened(const WideChar* path, int* absent) {
     // Folders open too: a path that names one names no screen saver, which
     // must not count as removed.
-    platform::Handle file = platform::CreateFileA(path, platform::kGenericRead, platform::kFileShareRead,
+    platform::Handle file = platform::CreateFileW(path, platform::kGenericRead, platform::kFileShareRead,
                                                   platform::kOpenExisting,
                                                   platform::kFileAttributeNormal | platform::kFileFlagBackupSemantics);
     if (file == platform::kInvalidHandle) {
@@ -127,4 +133,12 @@ int FileCanBeOpened(const char* path, int* absent) {
     platform::CloseHandle(file);
     *absent = 0;
     return 1;
+}
+
+int NativeIdentityOf(const WideChar* path, platform::FileIdentity* identity) {
+    platform::RedirectionState old = 0;
+    if (!TurnRedirectionOff(kNativeFiles, &old)) return kIdentityUnknown;
+    int known = IdentityOf(path, identity);
+    RestoreRedirection(kNativeFiles, old);
+    return known;
 }

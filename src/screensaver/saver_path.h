@@ -2,17 +2,19 @@
 #ifndef UNINSTALL_SCREENSAVER_SAVER_PATH_H
 #define UNINSTALL_SCREENSAVER_SAVER_PATH_H
 
-#include "platform/platform.h"
+#include "text/long_path.h"
 
-const std::uint32_t kSaverPathSize = platform::kMaxPath;
+// Reads PathToSCR of the open key, in UTF-16, and forms its full path into
+// path. 1 only when the value is a string that fits 259 characters and the
+// terminator, before expansion and after, and, taken out of one pair of
+// quotes, is a full path to one file; after any other outcome path names
+// nothing.
+int ReadScreenSaverPath(platform::RegistryKey key, LongPath& path);
 
-// Reads PathToSCR of the open key into path, a buffer of kSaverPathSize
-// bytes. 1 only when the value is a string that fits with its terminator,
-// holds only characters the ANSI code page holds exactly, before expansion
-// and after, and, taken out of one pair of quotes, is a full path to one
-// file; after any other outcome path names nothing. native is set for an
-// entry of the 64-bit view: it expands as a 64-bit process would, with the
-// native Program Files folders.
-int ReadScreenSaverPath(platform::RegistryKey key, int native, char* path);
+// From now on values expand as a 64-bit process would expand them, with the
+// native Program Files folders in place of the x86 ones: for the entries of
+// the 64-bit view, which 64-bit installers write. 0 when the native folders
+// cannot be found; their values must then not be used.
+int UseNativeFolders();
 
 #endif

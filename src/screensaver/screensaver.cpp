@@ -4,7 +4,7 @@
 #include "screensaver/saver_file.h"
 #include "screensaver/saver_path.h"
 #include "screensaver/uninstall_entry.h"
-#include "text/characters.h"
+#include "text/long_path.h"
 #include "text/owned_string.h"
 
 namespace {
@@ -14,14 +14,11 @@ const char kSuccessEnd[] = " screen saver has been removed";
 const char kFailureMiddle[] = " screen saver could not be removed.\r\n";
 const char kFailureEnd[] = "The Display Properties dialog may be open.";
 const char kCaption[] = "Uninstall";
-const char kSeparator[] = "\\";
+const WideChar kSeparator[] = u"\\";
 
 // An empty name would make the key path the list of installed software
 // itself, and a backslash reaches past the entry: neither names one entry.
-// A byte 0x5C that ends a double-byte character is no backslash.
-int NamesOneEntry(const char* name) {
-    return name != nullptr && name[0] != '\0' && !HoldsCharacterOf(name, kSeparator);
-}
+int NamesOneEntry(const WideChar* name) { return name[0] != 0 && !HoldsUnitOf(name, kSeparator); }
 
 OwnedString BuildMessage(const char* name, int removed) {
     OwnedString message = nullptr;
@@ -55,7 +52,7 @@ void Report(const char* name, int removed) {
 
 // The entry goes only once the file is gone from every place tried. The
 // caller's key stays open until the box has been closed.
-void RemoveFileAndEntry(const char* keyPath, const char* name, const char* path, const UninstallEntry& entry) {
+void RemoveFileAndEntry(const WideChar* keyPath, const char* name, const WideChar* path, const UninstallEntry& entry) {
     int removed = RemoveSaverFile(path, entry.view != 0);
     if (removed) DeleteUninstallEntry(keyPath, entry);
     Report(name, removed);
@@ -63,16 +60,18 @@ void RemoveFileAndEntry(const char* keyPath, const char* name, const char* path,
 
 }  // namespace
 
-void RemoveScreenSaver(const char* name) {
-    if (!NamesOneEntry(name)) return;
-    OwnedString keyPath = nullptr;
-    AssignString(keyPath, kUninstallListPath);
-    AppendString(keyPath, name);
+void RemoveScreenSaver(const char* name, const WideChar* wideName) {
+    if (!NamesOneEntry(wideName)) return;
+    OwnedWide keyPath = JoinedWide(kUninstallListPath, wideName);
     UninstallEntry entry = {0, 0};
     if (OpenUninstallEntry(keyPath, &entry)) {
-        char path[kSaverPathSize];
-        if (ReadScreenSaverPath(entry.key, entry.view != 0, path)) RemoveFileAndEntry(keyPath, name, path, entry);
+        // A 64-bit installer's value names the folders a 64-bit process has.
+        LongPath path = NewLongPath();
+        if ((entry.view == 0 || UseNativeFolders()) && ReadScreenSaverPath(entry.key, path)) {
+            RemoveFileAndEntry(keyPath, name, path.text, entry);
+        }
+        FreeLongPath(path);
         platform::RegCloseKey(entry.key);
     }
-    FreeString(keyPath);
+    FreeWide(keyPath);
 }

@@ -3,12 +3,10 @@
 #ifndef UNINSTALL_SCREENSAVER_UNINSTALL_ENTRY_H
 #define UNINSTALL_SCREENSAVER_UNINSTALL_ENTRY_H
 
-#include "platform/platform.h"
+#include "text/wide_text.h"
 
 // The list of installed software; an entry's key path is this + its name.
-extern const char kUninstallListPath[];
-// Room for a key's name: 255 characters, two bytes each, and the terminator.
-const std::uint32_t kKeyNameSize = 512;
+extern const WideChar kUninstallListPath[];
 
 // Where the entry was found. Under WOW64 this process sees the 32-bit view
 // of the registry, and a 64-bit installer writes to the 64-bit one.
@@ -21,9 +19,9 @@ struct UninstallEntry {
 // only, when it is not there, in the 64-bit view. An entry that exists but
 // cannot be opened with full access is not looked for elsewhere. The caller
 // closes entry->key.
-int OpenUninstallEntry(const char* keyPath, UninstallEntry* entry);
+int OpenUninstallEntry(const WideChar* keyPath, UninstallEntry* entry);
 
 // Deletes the entry with everything below it; its key stays open.
-void DeleteUninstallEntry(const char* keyPath, const UninstallEntry& entry);
+void DeleteUninstallEntry(const WideChar* keyPath, const UninstallEntry& entry);
 
 #endif

@@ -12,15 +12,4 @@ unsigned char FoldCase(char c);
 // after it, else 1. A lead byte just before the terminator stands alone.
 int CharacterLength(const char* text);
 
-// 1 if one of the characters of text is a single byte found in set.
-int HoldsCharacterOf(const char* text, const char* set);
-
-// 1 if text begins with the characters of prefix, single-byte ones compared
-// without regard to the case of a-z, double-byte ones exactly.
-int StartsWithNoCase(const char* text, const char* prefix);
-
-// 1 if text and other are the same characters, single-byte ones compared
-// without regard to the case of a-z.
-int EqualsNoCase(const char* text, const char* other);
-
 #endif

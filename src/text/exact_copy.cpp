@@ -4,11 +4,17 @@
 
 #include "text/owned_string.h"
 
+namespace {
+
+// Converts wide, with its terminator, into ansi, a buffer of size bytes: 1
+// when every character has an exact form in the code page and the whole fits.
 int ToExactAnsi(const platform::WideChar* wide, char* ansi, int size) {
     int lossy = 0;
     int stored = platform::ToAnsiWithoutBestFit(wide, -1, ansi, size, &lossy);
     return stored > 0 && !lossy;
 }
+
+}  // namespace
 
 int IsExactCopyOf(const char* ansi, const platform::WideChar* wide) {
     int lossy = 0;

@@ -2,64 +2,96 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
-#include "text/characters.h"
-
 namespace {
 
-const char kQuote = '"';
-const char kColon = ':';
-const char kDevicePrefixes[][5] = {"\\\\?\\", "\\\\.\\"};
-const int kDevicePrefixLength = 4;
+const WideChar kSeparator = u'\\';
+const WideChar kQuote = u'"';
+const WideChar kColon = u':';
+const WideChar kLongPrefix[] = u"\\\\?\\";
+const WideChar kNtPrefix[] = u"\\??\\";
+const WideChar* const kDevicePrefixes[] = {kLongPrefix, u"\\\\.\\", kNtPrefix};
+const std::size_t kDevicePrefixLength = 4;
+// A UNC path keeps the second of its two leading separators after this.
+const WideChar kUncPrefix[] = u"\\\\?\\UNC";
+const WideChar kUncRoot[] = u"UNC\\";
+// Room before the full path for the longest prefix it may get.
+const std::size_t kPrefixRoom = 6;
 
-int IsSeparator(char c) { return c == '\\' || c == '/'; }
+int IsSeparator(WideChar unit) { return unit == kSeparator || unit == u'/'; }
 
-int IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+int IsDriveLetter(WideChar unit) { return (unit >= u'A' && unit <= u'Z') || (unit >= u'a' && unit <= u'z'); }
 
-int StartsWithDrive(const char* path) { return IsDriveLetter(path[0]) && path[1] == kColon; }
-
-// Where the last character of text starts; text itself when it is empty.
-const char* LastCharacter(const char* text) {
-    const char* last = text;
-    for (const char* at = text; *at != '\0'; at += CharacterLength(at)) last = at;
-    return last;
-}
-
-int IsCharacter(const char* at, char c) {
-    return CharacterLength(at) == 1 && *at == c;
-}
+int StartsWithDrive(const WideChar* path) { return IsDriveLetter(path[0]) && path[1] == kColon; }
 
 }  // namespace
 
-int IsBareDrive(const char* path) { return StartsWithDrive(path) && path[2] == '\0'; }
+int IsBareDrive(const WideChar* path) { return StartsWithDrive(path) && path[2] == 0; }
 
-int IsFullPath(const char* path) {
+int IsFullPath(const WideChar* path) {
     return (StartsWithDrive(path) && IsSeparator(path[2])) || (IsSeparator(path[0]) && IsSeparator(path[1]));
 }
 
-const char* AfterDevicePrefix(const char* path) {
-    for (const char* prefix : kDevicePrefixes) {
+const WideChar* AfterDevicePrefix(const WideChar* path) {
+    for (const WideChar* prefix : kDevicePrefixes) {
         if (StartsWithNoCase(path, prefix)) return path + kDevicePrefixLength;
     }
     return path;
 }
 
-int FormFullPath(const char* path, char* full) {
-    const char* spelled = AfterDevicePrefix(path);
-    const auto size = static_cast<std::uint32_t>(platform::kMaxPath);
-    std::uint32_t length = platform::GetFullPathNameA(IsFullPath(spelled) ? spelled : path, size, full);
-    return length != 0 && length < size;
+int EndsInSeparator(const WideChar* path) {
+    std::size_t length = WideLength(path);
+    return length > 0 && IsSeparator(path[length - 1]);
 }
 
-int EndsInSeparator(const char* path) {
-    const char* last = LastCharacter(path);
-    return CharacterLength(last) == 1 && IsSeparator(*last);
+void Unquote(WideChar* path) {
+    std::size_t length = WideLength(path);
+    if (length < 2 || path[0] != kQuote || path[length - 1] != kQuote) return;
+    std::memmove(path, path + 1, (length - 2) * sizeof(WideChar));
+    path[length - 2] = 0;
 }
 
-void Unquote(char* path) {
-    const char* last = LastCharacter(path);
-    if (!IsCharacter(path, kQuote) || last == path || !IsCharacter(last, kQuote)) return;
-    std::size_t inside = static_cast<std::size_t>(last - path - 1);
-    std::memmove(path, path + 1, inside);
-    path[inside] = '\0';
+// GetFullPathNameW writes the full path past room for the prefix, which is
+// then put before it.
+int FormLongPath(const WideChar* path, LongPath& full) {
+    CutPath(full, 0);
+    // Already the object manager's own form, which the file calls take as it
+    // is; GetFullPathNameW would read "??" as a folder on the current drive.
+    if (StartsWithNoCase(path, kNtPrefix)) return AppendToPath(full, path);
+    WideChar* formed = full.text + kPrefixRoom;
+    const std::uint32_t room = platform::kMaxLongPath - kPrefixRoom;
+    std::uint32_t length = platform::GetFullPathNameW(path, room, formed);
+    if (length == 0 || length >= room) return 0;
+    const WideChar* prefix = u"";
+    std::size_t replaced = 0;
+    if (AfterDevicePrefix(formed) == formed) {
+        int unc = IsSeparator(formed[0]);
+        prefix = unc ? kUncPrefix : kLongPrefix;
+        replaced = unc ? 1 : 0;
+    }
+    std::size_t prefixLength = WideLength(prefix);
+    std::memcpy(full.text, prefix, prefixLength * sizeof(WideChar));
+    std::memmove(full.text + prefixLength, formed + replaced, (length - replaced + 1) * sizeof(WideChar));
+    full.length = prefixLength + length - replaced;
+    return 1;
+}
+
+// A root is one component after the prefix ("C:", "Volume{...}"), or three
+// for a share ("UNC\server\share"); a separator at the end adds none.
+int IsRoot(const WideChar* full) {
+    const WideChar* rest = AfterDevicePrefix(full);
+    int components = StartsWithNoCase(rest, kUncRoot) ? 3 : 1;
+    for (const WideChar* at = rest; *at != 0; ++at) {
+        if (*at == kSeparator && at[1] != 0 && --components == 0) return 0;
+    }
+    return 1;
+}
+
+// A separator at the end ends no folder; the one before it does.
+int CutToParent(LongPath& full) {
+    if (IsRoot(full.text)) return 0;
+    std::size_t at = full.length - 1;
+    while (full.text[at - 1] != kSeparator) --at;
+    CutPath(full, at);
+    if (!IsRoot(full.text)) CutPath(full, at - 1);
+    return 1;
 }

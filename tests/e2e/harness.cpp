@@ -171,27 +171,33 @@ Listing ListOf(const std::string& folder) {
     return listing;
 }
 
-void RemoveTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+namespace {
+
+void RemoveLong(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
+        DeleteFileW(path.c_str());
         return;
     }
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                std::string name = found.cFileName;
-                if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-            } while (FindNextFileA(search, &found));
+                std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..") RemoveLong(path + L"\\" + name);
+            } while (FindNextFileW(search, &found));
             FindClose(search);
         }
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
+
+}  // namespace
+
+void RemoveTree(const std::string& path) { RemoveLong(L"\\\\?\\" + Wide(path)); }
 
 namespace {
 

@@ -63,7 +63,8 @@ std::wstring Wide(const std::string& path);
 // but not entered.
 typedef std::map<std::string, DWORD> Listing;
 Listing ListOf(const std::string& folder);
-// Removes path and everything below it, clearing attributes; test cleanup only.
+// Removes path and everything below it, clearing attributes, with the wide
+// calls on its "\\?\" form, so any name Windows holds goes; test cleanup only.
 void RemoveTree(const std::string& path);
 
 // Uninstall entries under HKEY_LOCAL_MACHINE, named as uninstall.exe names

@@ -31,7 +31,7 @@ const DWORD kMarks[] = {0,
 const int kMarkCount = sizeof kMarks / sizeof kMarks[0];
 
 // Long paths are made through the wide calls, which take "\\?\" paths of
-// any length; the program under test only ever sees them through ANSI.
+// any length; the program under test is given only the tree's root.
 std::wstring Long(const std::string& path) { return L"\\\\?\\" + e2e::Wide(path); }
 
 struct Tree {

@@ -130,7 +130,6 @@ struct World {
     std::vector<std::string> links;
     std::vector<std::string> keyNames;
     std::vector<int> holds;
-    std::set<std::string> lookAlikes;  // tagged keys whose PathToSCR Windows keeps otherwise
 };
 
 template <typename T>
@@ -175,15 +174,19 @@ bool LacksCharacterOf(const std::u16string& name) {
     return lossy != 0;
 }
 
-// The entry at path gets a name the code page cannot hold. Beside it there
-// is sometimes a link that carries its best-fit copy, as someone who wants
-// the removal led out of the tree would plant.
-void KeepLookAlikeName(FuzzedDataProvider& data, World& world, const std::string& path) {
+// An entry in folder whose name the code page cannot hold: a file, or a
+// folder with a file in it. Beside it there is sometimes a link that carries
+// its best-fit copy, as someone who wants the removal led out of the tree
+// would plant. Only its folder's removal reaches it: no line can name it.
+void AddLookAlike(FuzzedDataProvider& data, World& world, const std::string& folder, std::uint32_t attributes) {
     const std::string& copy = PickFrom(data, OddNames());
     std::u16string name = fake::LookAlikeOf(copy);
-    if (!LacksCharacterOf(name)) return;  // a lead byte table can hold it
-    fake::KeepNameAs(path, name);
-    std::string twin = path.substr(0, path.rfind('\\') + 1) + copy;
+    std::u16string path = fake::WideOf(folder) + u"\\" + name;
+    // A lead byte table can hold it; Windows holds no name with these.
+    if (!LacksCharacterOf(name) || name.find_first_of(u":*\"<>|") != std::u16string::npos) return;
+    if (fake::Exists(path)) return;
+    fake::AddFile(data.ConsumeBool() ? path : path + u"\\inner.txt", attributes);
+    std::string twin = folder + "\\" + copy;
     if (!data.ConsumeBool() || !IsPlainName(copy) || fake::Exists(twin)) return;
     fake::AddLink(twin, PickFrom(data, world.entries));
     world.links.push_back(twin);
@@ -193,10 +196,12 @@ void KeepLookAlikeName(FuzzedDataProvider& data, World& world, const std::string
 void MakeEntries(FuzzedDataProvider& data, World& world) {
     int count = data.ConsumeIntegralInRange(0, kMaxEntries);
     for (int i = 0; i < count; ++i) {
-        std::string path = PickFrom(data, world.folders) + "\\" + ConsumeEntryName(data, world);
-        int kind = data.ConsumeIntegralInRange(0, 4);
+        const std::string& folder = PickFrom(data, world.folders);
+        std::string path = folder + "\\" + ConsumeEntryName(data, world);
+        int kind = data.ConsumeIntegralInRange(0, 5);
         std::uint32_t attributes = data.ConsumeIntegral<std::uint8_t>() & kAttributeBits;
-        if (fake::Exists(path)) continue;
+        if (kind == 5 && !world.entries.empty()) AddLookAlike(data, world, folder, attributes);
+        if (kind == 5 || fake::Exists(path)) continue;
         if (kind == 0 || kind == 1) {
             fake::AddFile(path, attributes == 0 ? platform::kFileAttributeNormal : attributes);
         } else if (kind == 2 || kind == 3) {
@@ -208,7 +213,6 @@ void MakeEntries(FuzzedDataProvider& data, World& world) {
             world.links.push_back(path);
         }
         world.entries.push_back(path);
-        if (data.ConsumeIntegralInRange(0, 5) == 5) KeepLookAlikeName(data, world, path);
     }
 }
 
@@ -301,10 +305,9 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
             case 7: keyPath = kList; break;  // the list itself, which no name may reach
             default: keyPath = kList + "\\" + name; world.keyNames.push_back(name);
         }
-        // Both forms of a value Windows keeps otherwise stay as they are.
-        if (world.lookAlikes.count(Tagged(view, keyPath)) != 0) continue;
         fake::AddKey(keyPath, view);
         if (data.ConsumeIntegralInRange(0, 7) == 7) fake::DenyFullAccess(keyPath, view);
+        if (data.ConsumeIntegralInRange(0, 15) == 15) fake::DenyReading(keyPath, view);
         if (data.ConsumeIntegralInRange(0, 5) == 5) continue;  // an entry without the value
         std::uint32_t type = data.PickValueInArray(
             {platform::kRegSz, platform::kRegSz, platform::kRegExpandSz, fake::kRegDword, kRegBinary, kRegMultiSz,
@@ -312,10 +315,9 @@ void MakeKeys(FuzzedDataProvider& data, World& world) {
         bool isPath = data.ConsumeIntegralInRange(0, 7) != 7;
         std::string value = ConsumeValueData(data, world);
         fake::SetValue(keyPath, isPath ? kPathValue : "UninstallString", type, value, view);
+        // A path the code page cannot hold, as a Unicode installer writes it.
         std::u16string wide = data.ConsumeIntegralInRange(0, 3) == 3 ? WithLookAlike(data, value.c_str()) : u"";
-        if (!isPath || wide.empty()) continue;
-        fake::SetWideString(keyPath, kPathValue, wide, view);
-        world.lookAlikes.insert(Tagged(view, keyPath));
+        if (isPath && !wide.empty()) fake::SetWideString(keyPath, kPathValue, wide, view);
     }
 }
 
@@ -498,49 +500,49 @@ bool IsWithin(const std::string& key, const std::string& tree) {
            std::equal(treeCharacters.begin(), treeCharacters.end(), keyCharacters.begin());
 }
 
-bool IsSeparator(const std::string& character) { return character == "\\" || character == "/"; }
+bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
 
 // A path names one file wherever the program runs from when it starts with a
 // drive letter, a colon and a separator, or with two separators, and holds
 // no wildcard or quote after a "\\?\" prefix and no separator at its end.
-bool NamesOneFile(const std::string& path) {
-    std::vector<std::string> characters = Characters(path);
-    if (characters.size() < 3 || IsSeparator(characters.back())) return false;
-    bool drive = std::isalpha(static_cast<unsigned char>(path[0])) && characters[1] == ":";
-    if (!(drive || IsSeparator(characters[0])) || !IsSeparator(characters[drive ? 2 : 1])) return false;
-    auto named = characters.begin() + (path.rfind("\\\\?\\", 0) == 0 ? 4 : 0);
-    auto isWildcardOrQuote = [](const std::string& c) { return c == "*" || c == "?" || c == "\""; };
-    return std::none_of(named, characters.end(), isWildcardOrQuote);
+bool NamesOneFile(const std::u16string& path) {
+    if (path.size() < 3 || IsSeparator(path.back())) return false;
+    bool drive = path[0] < 0x80 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == u':';
+    if (!(drive || IsSeparator(path[0])) || !IsSeparator(path[drive ? 2 : 1])) return false;
+    std::size_t named = path.rfind(u"\\\\?\\", 0) == 0 ? 4 : 0;
+    return path.find_first_of(u"*?\"", named) == std::u16string::npos;
 }
 
 // A PathToSCR the program may act on: a string that fits the buffer with its
-// terminator, that Windows keeps as stored and that, expanded (with the
-// double's environment) and out of one pair of quotes, names one file; the
-// path is what comes before the first NUL.
-bool TrustedPath(const World& world, const std::string& keyPath, fake::View view, std::string* path) {
+// terminator and that, expanded (with the double's environment) and out of
+// one pair of quotes, names one file; the path is what comes before the
+// first NUL.
+bool TrustedPath(const World& world, const std::string& keyPath, fake::View view, std::u16string* path) {
     std::uint32_t type = 0;
     std::string bytes;
-    if (world.lookAlikes.count(Tagged(view, keyPath)) != 0) return false;
     if (!fake::ValueOf(keyPath, kPathValue, &type, &bytes, view)) return false;
     if (type != platform::kRegSz && type != platform::kRegExpandSz) return false;
-    std::size_t end = bytes.find('\0');
-    if (bytes.size() > kPathBufferSize || (end == std::string::npos && bytes.size() == kPathBufferSize)) {
-        return false;
+    if (bytes.size() > kPathBufferSize * 2) return false;
+    std::u16string text;
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
     }
-    *path = bytes.substr(0, end);
-    char expanded[2 * kPathBufferSize];
+    std::size_t end = text.find(u'\0');
+    if (end == std::u16string::npos && text.size() == kPathBufferSize) return false;
+    *path = text.substr(0, end);
     if (type == platform::kRegExpandSz) {
         // A 64-bit installer's value names the native Program Files folders.
         bool native = world.wow64 && view == fake::k64BitView;
         if (native) fake::SetEnvironment("ProgramFiles", fake::kProgramFiles);
         if (native) fake::SetEnvironment("CommonProgramFiles", fake::kCommonFiles);
-        std::uint32_t size = platform::ExpandEnvironmentStringsA(path->c_str(), expanded, sizeof expanded);
+        char16_t expanded[kPathBufferSize];
+        std::uint32_t size = platform::ExpandEnvironmentStringsW(path->c_str(), expanded, kPathBufferSize);
         if (native) fake::SetEnvironment("ProgramFiles", fake::kProgramFilesX86);
         if (native) fake::SetEnvironment("CommonProgramFiles", fake::kCommonFilesX86);
-        if (size > sizeof expanded) return false;
+        if (size == 0 || size > kPathBufferSize) return false;
         *path = expanded;
     }
-    if (path->size() > 1 && path->front() == '"' && path->back() == '"') *path = path->substr(1, path->size() - 2);
+    if (path->size() > 1 && path->front() == u'"' && path->back() == u'"') *path = path->substr(1, path->size() - 2);
     return NamesOneFile(*path);
 }
 
@@ -554,7 +556,8 @@ struct Allowed {
     bool boxMayShow = false;         // RMSCR found an entry with a trusted path
 };
 
-void AddEntryAt(const std::string& path, std::vector<std::string>& into, bool redirected = true) {
+template <typename Path>
+void AddEntryAt(const Path& path, std::vector<std::string>& into, bool redirected = true) {
     // The entry a call acts on: a link at the end is the link itself.
     std::string entry = fake::EntryAt(path, false, redirected);
     if (!entry.empty()) into.push_back(Upper(entry));
@@ -563,7 +566,7 @@ void AddEntryAt(const std::string& path, std::vector<std::string>& into, bool re
 // The one file an entry's path lets the program delete: for the 64-bit view
 // the native one; for its own view the one it sees and, only when there is
 // none (under WOW64, in System32), its native twin.
-void AddSaverAt(const std::string& path, fake::View view, std::vector<std::string>& into) {
+void AddSaverAt(const std::u16string& path, fake::View view, std::vector<std::string>& into) {
     std::size_t before = into.size();
     if (view == fake::kOwnView) AddEntryAt(path, into);
     if (into.size() == before) AddEntryAt(path, into, false);
@@ -582,7 +585,7 @@ Allowed WhatTheLineNames(const std::string& line, const World& world) {
         // The program's own view first; the 64-bit one only under WOW64.
         fake::View view = world.wow64 && !fake::KeyExists(keyPath) ? fake::k64BitView : fake::kOwnView;
         allowed.keys.push_back(Tagged(view, keyPath));
-        std::string path;
+        std::u16string path;
         if (!fake::KeyExists(keyPath, view) || !TrustedPath(world, keyPath, view, &path)) continue;
         allowed.boxMayShow = true;
         AddSaverAt(path, view, savers);
@@ -607,8 +610,8 @@ struct Snapshot {
 
 Snapshot TakeSnapshot() {
     Snapshot snapshot;
-    for (const std::string& path : fake::Entries()) {
-        snapshot.entries[Upper(path)] = EntryState{path, fake::AttributesOf(path)};
+    for (const std::u16string& path : fake::WideEntries()) {
+        snapshot.entries[Upper(fake::Shown(path))] = EntryState{fake::Shown(path), fake::AttributesOf(path)};
     }
     for (fake::View view : {fake::kOwnView, fake::k64BitView}) {
         for (const std::string& key : fake::Keys(view)) snapshot.keys.insert(Tagged(view, key));

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <iterator>
 #include <utility>
 #include <cstdio>
@@ -47,9 +46,11 @@ void ExpectRedirection(const char* call) {
     if (The().redirectionOff) Misuse((std::string(call) + " while redirection is off").c_str());
 }
 
-std::string Upper(const std::string& text) {
-    std::string upper = text;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+std::u16string Upper(const std::u16string& text) {
+    std::u16string upper = text;
+    for (char16_t& unit : upper) {
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
+    }
     return upper;
 }
 
@@ -66,45 +67,11 @@ bool Encoded(char16_t unit, std::string* bytes) {
 const std::pair<char16_t, char> kLookAlikes[] = {
     {u'\u015C', 'S'}, {u'\uFF3C', '\\'}, {u'\uFF0E', '.'}, {u'\uFF0F', '/'}, {u'\u4E00', '?'}};
 
-std::string BestFitOf(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        if (Encoded(unit, &bytes)) continue;
-        auto found = std::find_if(std::begin(kLookAlikes), std::end(kLookAlikes),
-                                  [unit](const std::pair<char16_t, char>& each) { return each.first == unit; });
-        bytes += found == std::end(kLookAlikes) ? '?' : found->second;
-    }
-    return bytes;
-}
-
 Handle NewHandle() { return The().nextHandle += 4; }
 
-std::size_t LastComponent(const std::string& text) {
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < text.size(); at += CharacterAt(text, at)) {
-        if (CharacterAt(text, at) == 1 && text[at] == '\\') start = at + 1;
-    }
-    return start;
-}
-
-std::size_t CharacterAt(const std::string& text, std::size_t at) {
-    bool lead = The().leadBytes[static_cast<unsigned char>(text[at])] && at + 1 < text.size();
-    return lead ? 2 : 1;
-}
-
-std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size) {
-    auto needed = static_cast<std::uint32_t>(text.size() + 1);
-    if (needed > size) {
-        std::memset(buffer, 'X', size);
-        return needed;
-    }
-    std::memcpy(buffer, text.c_str(), needed);
-    return needed;
-}
-
-std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t size) {
-    std::uint32_t stored = Copied(text, buffer, size);
-    return stored <= size ? stored - 1 : stored;
+std::size_t LastComponent(const std::u16string& text) {
+    std::size_t separator = text.rfind(u'\\');
+    return separator == std::u16string::npos ? 0 : separator + 1;
 }
 
 std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size) {
@@ -115,13 +82,16 @@ std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer,
     return needed;
 }
 
+std::uint32_t CopiedLength(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size) {
+    std::uint32_t stored = CopiedWide(text, buffer, size);
+    return stored <= size ? stored - 1 : stored;
+}
+
 }  // namespace fake_state
 
 using namespace fake_state;
 
 namespace {
-
-std::string VariableKey(const std::u16string& name) { return Upper(BestFitOf(name)); }
 
 // %NAME% gives NAME's value; a name that is not defined stays as written.
 std::u16string Expanded(const std::u16string& source) {
@@ -132,7 +102,7 @@ std::u16string Expanded(const std::u16string& source) {
         std::size_t close = open == std::u16string::npos ? open : source.find(u'%', open + 1);
         if (close == std::u16string::npos) return result + source.substr(at);
         result += source.substr(at, open - at);
-        auto value = The().environment.find(VariableKey(source.substr(open + 1, close - open - 1)));
+        auto value = The().environment.find(Upper(source.substr(open + 1, close - open - 1)));
         if (value == The().environment.end()) {
             result += source.substr(open, close - open);
             at = close;
@@ -160,6 +130,7 @@ void Reset() {
     state.failingAllocation = 0;
     state.blocksHeld = 0;
     state.entries.clear();
+    state.nextIndex = 0x100;  // above the records NTFS keeps for itself
     state.holds.clear();
     state.files.clear();
     state.searches.clear();
@@ -207,6 +178,17 @@ std::u16string WideOf(const std::string& text) {
         wide += static_cast<char16_t>(pair ? byte << 8 | static_cast<unsigned char>(text[++at]) : byte);
     }
     return wide;
+}
+
+std::string Shown(const std::u16string& text) {
+    std::string shown;
+    for (char16_t unit : text) {
+        if (Encoded(unit, &shown)) continue;
+        char code[16];
+        std::snprintf(code, sizeof code, "<U+%04X>", static_cast<unsigned>(unit));
+        shown += code;
+    }
+    return shown;
 }
 
 const std::vector<std::string>& Calls() { return The().calls; }
@@ -266,7 +248,7 @@ bool RedirectionIsOff() { return The().redirectionOff; }
 void SetEnvironment(const std::string& name, const std::string& value) { SetWideEnvironment(name, WideOf(value)); }
 
 void SetWideEnvironment(const std::string& name, const std::u16string& value) {
-    The().environment[Upper(name)] = value;
+    The().environment[Upper(WideOf(name))] = value;
 }
 
 int RedirectionTrustEnforcedAfter() { return The().redirectionTrustEnforcedAfter; }
@@ -307,33 +289,30 @@ int LoadUser32() { return The().user32Missing ? 0 : 1; }
 
 int RunsUnderWow64() { return The().wow64 ? 1 : 0; }
 
-// The ANSI call expands the source's UTF-16 form and hands back the
-// result's best-fit copy.
-std::uint32_t ExpandEnvironmentStringsA(const char* source, char* expanded, std::uint32_t size) {
-    return Copied(BestFitOf(Expanded(fake::WideOf(Checked(source)))), expanded, size);
+std::uint32_t GetSystemDirectoryW(WideChar* buffer, std::uint32_t size) {
+    return CopiedLength(fake::WideOf(fake::kSystemFolder), buffer, size);
+}
+
+std::uint32_t GetWindowsDirectoryW(WideChar* buffer, std::uint32_t size) {
+    return CopiedLength(fake::WideOf(fake::kWindowsFolder), buffer, size);
+}
+
+std::uint32_t GetSystemWow64DirectoryW(WideChar* buffer, std::uint32_t size) {
+    return The().wow64 ? CopiedLength(fake::WideOf(fake::kRedirectedSystemFolder), buffer, size) : 0;
 }
 
 std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expanded, std::uint32_t size) {
     return CopiedWide(Expanded(Checked(source)), expanded, size);
 }
 
-// The ANSI call hands back the value's best-fit copy.
-std::uint32_t GetEnvironmentVariableA(const char* name, char* value, std::uint32_t size) {
-    auto found = The().environment.find(Upper(Checked(name)));
-    if (found == The().environment.end() || found->second.empty()) return 0;
-    return CopiedLength(BestFitOf(found->second), value, size);
-}
-
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size) {
-    auto found = The().environment.find(VariableKey(Checked(name)));
-    if (found == The().environment.end()) return 0;
-    std::uint32_t stored = CopiedWide(found->second, value, size);
-    return stored <= size ? stored - 1 : stored;
+    auto found = The().environment.find(Upper(Checked(name)));
+    return found == The().environment.end() ? 0 : CopiedLength(found->second, value, size);
 }
 
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {
-    Log("SetEnvironmentVariableW(" + BestFitOf(Checked(name)) + ", " + BestFitOf(Checked(value)) + ")");
-    The().environment[VariableKey(name)] = value;
+    Log("SetEnvironmentVariableW(" + fake::Shown(Checked(name)) + ", " + fake::Shown(Checked(value)) + ")");
+    The().environment[Upper(name)] = value;
     return 1;
 }
 

@@ -22,31 +22,36 @@ const std::uint32_t kDirectory = platform::kFileAttributeDirectory;
 const std::uint32_t kReparsePoint = platform::kFileAttributeReparsePoint;
 
 struct Entry {
-    std::string path;        // as created, for names and listings
-    std::u16string wideName;  // as Windows keeps it, where the code page cannot hold it
-    std::uint32_t shownAttributes;  // the same, when not 0
+    std::u16string path;            // as created, for names and listings
+    std::uint32_t shownAttributes;  // as a search reports them, when not 0
     std::uint32_t attributes;
-    std::string linkTarget;  // key of the target, for reparse points
+    std::u16string linkTarget;  // key of the target, for reparse points
     bool listingDenied;
+    bool openingDenied;
     bool deletePending;
+    std::uint32_t index;  // the file index, new for every entry made
 };
 
 struct Hold {
-    std::string key;
+    std::u16string key;
     std::uint32_t access;
     std::uint32_t share;
     std::uint32_t releasedAt;  // on the clock below; 0 for never
+    // What the program's handle reports, even once a folder it holds is gone.
+    platform::FileIdentity identity;
 };
 
 struct Search {
-    std::vector<std::string> keys;  // "." and ".." stand for themselves
+    std::vector<std::u16string> keys;  // "." and ".." stand for themselves
     std::size_t next;
 };
 
 struct Key {
-    std::map<std::string, std::pair<std::uint32_t, std::string>> values;  // by upper-case name
-    std::map<std::string, std::u16string> wideValues;  // as kept, where the ANSI form is a best fit
+    std::u16string path;  // as created, for the names of subkeys
+    // By upper-case name: the type and the bytes as Windows stores them.
+    std::map<std::u16string, std::pair<std::uint32_t, std::string>> values;
     bool fullAccessDenied;
+    bool readingDenied;
 };
 
 struct State {
@@ -55,21 +60,22 @@ struct State {
     // catches a read past the end.
     std::unique_ptr<char[]> commandLine;
     std::u16string wideCommandLine;
-    std::map<char, std::string> currentFolders;  // by upper-case drive letter
+    std::map<char16_t, std::u16string> currentFolders;  // by upper-case drive letter
     bool windowsXp;
     unsigned char leadBytes[256];  // 1 for a lead byte of the code page
     int allocations;
     int failingAllocation;
     int blocksHeld;
-    std::map<std::string, Entry> entries;  // by upper-case path
+    std::map<std::u16string, Entry> entries;  // by upper-case path
+    std::uint32_t nextIndex;
     std::map<int, Hold> holds;             // by hold number; the program's too
     std::map<Handle, int> files;           // the program's file handles
     std::map<Handle, Search> searches;
-    std::map<std::string, Key> keys[2];  // by view, then by upper-case path
-    std::map<platform::RegistryKey, std::pair<fake::View, std::string>> openKeys;
+    std::map<std::u16string, Key> keys[2];  // by view, then by upper-case path
+    std::map<platform::RegistryKey, std::pair<fake::View, std::u16string>> openKeys;
     bool wow64;
     bool redirectionOff;
-    std::map<std::string, std::u16string> environment;  // by upper-case name
+    std::map<std::u16string, std::u16string> environment;  // by upper-case name
     std::uint32_t lastError;
     std::uint32_t clock;  // milliseconds the program has slept
     int redirectionTrustEnforcedAfter;  // calls logged before it, or -1
@@ -89,27 +95,19 @@ std::string Hex(std::uint32_t value);
 void Log(const std::string& call);
 // Only file calls may run while redirection is off.
 void ExpectRedirection(const char* call);
-std::string Upper(const std::string& text);
+// Names compare with ASCII letters folded, and only those.
+std::u16string Upper(const std::u16string& text);
 bool Encoded(char16_t unit, std::string* bytes);
-// What the ANSI calls make of text by best fit: a character the code page
-// lacks becomes its look-alike (U+015C 'S', fullwidth '\\', '.' and '/') or
-// '?'.
-std::string BestFitOf(const std::u16string& text);
 Handle NewHandle();
-// Where the last component of text starts: after its last separator.
-std::size_t LastComponent(const std::string& text);
-// Paths are read as characters of the ANSI code page: a byte after a lead
-// byte is never a separator.
-std::size_t CharacterAt(const std::string& text, std::size_t at);
-// Copies text with its terminator when it fits in size characters and
-// returns what it stored; else returns the size needed and leaves the buffer
-// as undefined as Windows does.
-std::uint32_t Copied(const std::string& text, char* buffer, std::uint32_t size);
+// Where the last component of text starts: after its last backslash.
+std::size_t LastComponent(const std::u16string& text);
+// Copies text with its terminator when it fits in size units and returns
+// what it stored; else returns the size needed and leaves the buffer as it
+// was.
+std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size);
 // The same, for the calls that return the length stored without the
 // terminator, or else the size needed.
-std::uint32_t CopiedLength(const std::string& text, char* buffer, std::uint32_t size);
-// Copied for UTF-16 text, in units; a buffer too small is left as it was.
-std::uint32_t CopiedWide(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size);
+std::uint32_t CopiedLength(const std::u16string& text, platform::WideChar* buffer, std::uint32_t size);
 
 }  // namespace fake_state
 

@@ -10,34 +10,38 @@
 //
 // What it assumes of Windows, each with the end-to-end test that checks it
 // under Wine (and on Windows, in CI's second job), or marked unchecked:
-// - Names compare without regard to ASCII case: ScreenSaver.NameInAnotherCase
-//   for keys; unchecked for files.
-// - "*.*" matches every name, with a dot or without, hidden and system ones
-//   too: FolderTree.RemovesTheWholeTree.
+// - Windows keeps names in UTF-16, and they compare without regard to ASCII
+//   case: ScreenSaver.NameInAnotherCase for keys; unchecked for files.
+// - "*" and "*.*" match every name, with a dot or without, hidden and system
+//   ones too: FolderTree.RemovesTheWholeTree. A search reports names as kept.
 // - A search goes on yielding while entries of its folder go: Stress.Rmdir*.
-// - Paths of 260 characters or more fail in the ANSI calls: Stress.
-// - DeleteFileA refuses a read-only file (FolderTree's set-up), with
+// - DeleteFileW refuses a read-only file (FolderTree's set-up), with
 //   ERROR_ACCESS_DENIED, and one held without delete sharing, with
 //   ERROR_SHARING_VIOLATION: CommandLine.FileHeldForAWhileGoesOnceLetGo for
-//   the second; RemoveDirectoryA refuses a folder that holds
+//   the second; RemoveDirectoryW refuses a folder that holds
 //   something: FolderTree.FileHeldWithoutDeleteSharing. A read-only folder
-//   refuses RemoveDirectoryA, as on NTFS: unchecked.
+//   refuses RemoveDirectoryW, as on NTFS: unchecked.
 // - Opening for reading fails for a file held without read sharing:
-//   ScreenSaver.FileHeldOpenKeepsTheEntry. CreateFileA opens a folder only with
-//   FILE_FLAG_BACKUP_SEMANTICS: unchecked.
-// - The calls read a path as characters of the code page, '/' as a
-//   separator too and a run of separators as one, resolve "." and "..",
-//   strip dots and blanks at the end of a component, and take "\\?\"
-//   paths: CodePage932 and FolderTreeNames for the characters and "..";
-//   the rest unchecked.
-// - "C:" names the drive's current folder: unchecked; Wine 8 reads it as the
-//   root, where it finds nothing.
-// - An ANSI search reports a name the code page lacks by best fit, and
-//   GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames;
-//   RegQueryValueExA's copy of a value and ExpandEnvironmentStringsA's of a
-//   variable likewise: unchecked. A wide search reports names as kept:
-//   FolderTreeNames.
-// - CreateFileA fails with ERROR_FILE_NOT_FOUND for what is not there (never
+//   ScreenSaver.FileHeldOpenKeepsTheEntry. An open for FILE_READ_ATTRIBUTES
+//   alone needs no sharing from what holds the file; CreateFileW opens a
+//   folder only with FILE_FLAG_BACKUP_SEMANTICS: unchecked.
+// - The calls read a path as Windows does: '/' as a separator too and a run
+//   of separators as one, "." and ".." resolved, dots and blanks at the end
+//   of a component stripped: CodePage932 and FolderTreeNames for ".."; the
+//   rest unchecked. A path of 260 units or more fails, unless it starts with
+//   "\\?\", "\??\" or "\\.\", which take up to 32,767. After "\\?\" and
+//   "\??\" Windows passes the rest on literally: reading it anyway is the
+//   harsher model, but trailing dots and blanks stay, so that "notes." and
+//   "draft " are reached exactly. UNC paths are not modelled: unchecked.
+// - "C:" names the drive's current folder, and a relative path C:'s:
+//   unchecked; Wine 8 reads "C:" as the root, where it finds nothing.
+// - GetFullPathNameW forms a path as the calls read it, keeping a trailing
+//   separator; returns a "\\?\" path unchanged; and after "\\.\" resolves
+//   ".." even past the drive: unchecked.
+// - A handle tells its file by volume serial and file index, which a link
+//   does not change and a file made anew does: unchecked.
+// - GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames.
+// - CreateFileW fails with ERROR_FILE_NOT_FOUND for what is not there (never
 //   ERROR_PATH_NOT_FOUND), ERROR_SHARING_VIOLATION for a file held without the
 //   sharing asked for: ScreenSaver.FileHeldOpenKeepsTheEntry; and
 //   ERROR_ACCESS_DENIED for a folder without FILE_FLAG_BACKUP_SEMANTICS or a
@@ -45,16 +49,17 @@
 // - The code page is a model, not a real one: a byte is the UTF-16 unit of
 //   its value (1252 differs at 0x80-0x9F), a lead byte and the byte after
 //   it the unit (lead << 8) | trail, and nothing else converts exactly.
-// - Through a link SetFileAttributesA acts on its target; RemoveDirectoryA
-//   removes the link alone; GetFileAttributesA reports the link's own
-//   attributes: FolderTree.LinkInsideTheTreeGoesAsALink on Windows; under
-//   Wine RemoveDirectoryA acts on the target (PreparedLinkKeepsItsTarget).
+//   RegSetValueExA stores a string value in UTF-16 converted so: unchecked.
+// - Through a link SetFileAttributesW and CreateFileW act on its target;
+//   RemoveDirectoryW removes the link alone; GetFileAttributesW reports the
+//   link's own attributes: FolderTree.LinkInsideTheTreeGoesAsALink on
+//   Windows; under Wine RemoveDirectoryW acts on the target
+//   (PreparedLinkKeepsItsTarget).
 // - Under WOW64 System32 leads to SysWOW64 unless redirection is off, and
 //   KEY_WOW64_64KEY opens the 64-bit view: Wow64ScreenSaver.
-// - ExpandEnvironmentStrings leaves an undefined variable as written:
-//   unchecked. It needs no byte more than the result, where the ANSI call
-//   may ask for one (the program allows for it): unchecked.
-// - RegDeleteKeyA refuses a key with subkeys, RegDeleteTreeA deletes them:
+// - ExpandEnvironmentStringsW leaves an undefined variable as written:
+//   unchecked.
+// - RegDeleteKeyW refuses a key with subkeys, RegDeleteTreeW deletes them:
 //   ScreenSaver.EntryWithSubkeysGoesWhole.
 // - A window station of the program's own making is not visible: Unattended.
 #ifndef UNINSTALL_TESTS_SUPPORT_FAKE_WINDOWS_H
@@ -77,7 +82,7 @@ const std::uint32_t kShareDelete = 0x4;
 // Forgets every file, key, handle, box and logged call.
 void Reset();
 
-// One line per platform call, e.g. "DeleteFileA(C:\x.tmp)" or "Sleep(2000)".
+// One line per platform call, e.g. "DeleteFileW(C:\x.tmp)" or "Sleep(2000)".
 const std::vector<std::string>& Calls();
 // Only the logged calls to the named function, in order.
 std::vector<std::string> CallsTo(const std::string& function);
@@ -93,11 +98,14 @@ std::u16string WideOf(const std::string& text);
 // (and one is added at the end where copy has none).
 std::u16string LookAlikeOf(const std::string& copy);
 void SetWideCommandLine(const std::u16string& line);
+// text as the log shows it: each unit the code page holds as its bytes, any
+// other as "<U+XXXX>".
+std::string Shown(const std::u16string& text);
 void SetLeadByteRange(unsigned char first, unsigned char last);
 // The lead bytes of code page 932 (Japanese), where the second byte 0x5C of
 // a character such as "\x83\x5C" is no backslash.
 void UseCodePage932();
-// Windows before Vista: RegDeleteTreeA is missing.
+// Windows before Vista: RegDeleteTreeW is missing.
 void SetWindowsXp();
 
 // Heap: the allocation with this number (1 for the next one) yields null.
@@ -105,33 +113,37 @@ void FailAllocation(int number);
 int AllocationsMade();
 int BlocksHeld();  // allocated and not yet released
 
-// File system. Attributes are as FindFirstFileA reports them.
+// File system. Attributes are as FindFirstFileW reports them. A path given
+// as std::string is in the code page, and kept as WideOf makes it; one in
+// UTF-16 can name what the code page lacks.
 void AddFolder(const std::string& path, std::uint32_t attributes = 0x10);
+void AddFolder(const std::u16string& path, std::uint32_t attributes = 0x10);
 void AddFile(const std::string& path, std::uint32_t attributes = kArchive);
+void AddFile(const std::u16string& path, std::uint32_t attributes = kArchive);
 // A reparse point at path that leads to target, an existing folder or file.
 void AddLink(const std::string& path, const std::string& target);
-// Windows keeps the entry's name as name, which the code page cannot hold
-// (one it can would be the entry's own name, and is refused):
-// the wide search reports name, the ANSI one its best-fit copy (U+015C
-// becomes 'S', a fullwidth reverse solidus '\', a fullwidth full stop '.',
-// anything else '?'). The entry's path as created stands in for a name no
-// ANSI call can reach: only a program that took the copy from a search
-// would use it.
-void KeepNameAs(const std::string& path, const std::u16string& name);
+void AddLink(const std::u16string& path, const std::string& target);
 // A search reports the entry with these attributes, as it can for a hard
 // link whose attributes were changed through another of its names.
 void ShowAttributesAs(const std::string& path, std::uint32_t attributes);
 // A folder whose contents cannot be listed.
 void DenyListing(const std::string& path);
+// An entry CreateFileW cannot open, whatever it asks.
+void DenyOpening(const std::string& path);
 bool Exists(const std::string& path);
+bool Exists(const std::u16string& path);
 std::uint32_t AttributesOf(const std::string& path);
-// Every file and folder, as created, in sorted order.
+std::uint32_t AttributesOf(const std::u16string& path);
+// Every file and folder, as created and Shown, in sorted order; and as
+// created.
 std::vector<std::string> Entries();
-// The entry a call given path acts on, by its path as created: links on the
-// way are followed, a link at the end only when followLast is set. Empty when
-// path leads to no entry. Under WOW64, redirected unset is as with
-// redirection off: the native file system.
+std::vector<std::u16string> WideEntries();
+// The entry a call given path acts on, by its path as created and Shown:
+// links on the way are followed, a link at the end only when followLast is
+// set. Empty when path leads to no entry. Under WOW64, redirected unset is as
+// with redirection off: the native file system.
 std::string EntryAt(const std::string& path, bool followLast, bool redirected = true);
+std::string EntryAt(const std::u16string& path, bool followLast, bool redirected = true);
 
 // The current folder of its drive, for drive-relative paths ("C:", "C:x").
 void SetCurrentFolder(const std::string& folder);
@@ -186,20 +198,29 @@ void RemoveUser32();  // LoadUser32 fails
 enum View { kOwnView, k64BitView };
 const std::uint32_t kRegDword = 4;
 void AddKey(const std::string& path, View view = kOwnView);
+void AddKey(const std::u16string& path, View view = kOwnView);
+// data as RegSetValueExA takes it: a string type (REG_SZ, REG_EXPAND_SZ,
+// REG_MULTI_SZ) is stored in UTF-16, as WideOf makes it; any other as given.
 void SetValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
               const std::string& data, View view = kOwnView);
 // A REG_SZ value stored with its terminator.
 void SetString(const std::string& keyPath, const std::string& name, const std::string& text,
                View view = kOwnView);
-// The value as Windows keeps it, where its ANSI form is a best-fit copy.
 void SetWideString(const std::string& keyPath, const std::string& name, const std::u16string& text,
                    View view = kOwnView);
+// A value of a string type stored as text is, with no terminator added.
+void SetWideValue(const std::string& keyPath, const std::string& name, std::uint32_t type,
+                  const std::u16string& text, View view = kOwnView);
 // The key opens for reading but not with full access.
 void DenyFullAccess(const std::string& path, View view = kOwnView);
+// The key does not open at all.
+void DenyReading(const std::string& path, View view = kOwnView);
 bool KeyExists(const std::string& path, View view = kOwnView);
-// Every key, by upper-case path, in sorted order.
+bool KeyExists(const std::u16string& path, View view = kOwnView);
+// Every key, by upper-case path, Shown, in sorted order.
 std::vector<std::string> Keys(View view = kOwnView);
-// A value's type and bytes; false when the key or the value is missing.
+// A value's type and its bytes as stored (UTF-16 for a string type); false
+// when the key or the value is missing.
 bool ValueOf(const std::string& keyPath, const std::string& name, std::uint32_t* type,
              std::string* data, View view = kOwnView);
 

@@ -54,7 +54,7 @@ TEST_F(DispatchTest, NoBlankMeansNoSplit) {
 
 struct RemoveFileCase {
     const char* commandLine;
-    const char* deleted;  // the argument DeleteFileA receives, or null for no call
+    const char* deleted;  // what DeleteFileW receives, "" for a pause alone, or null for no call
 };
 
 class RemoveFileTest : public FakeWindowsTest,
@@ -64,9 +64,10 @@ TEST_P(RemoveFileTest, PausesThenDeletesExactlyTheArgument) {
     fake::SetCommandLine(GetParam().commandLine);
     EXPECT_EQ(RunProcess(), 0);
     EXPECT_EQ(fake::RedirectionTrustEnforcedAfter(), 0) << "links are trusted only after the first call";
-    if (GetParam().deleted) {
-        EXPECT_THAT(fake::Calls(), ElementsAre("Sleep(2000)",
-                                               std::string("DeleteFileA(") + GetParam().deleted + ")"));
+    if (GetParam().deleted && GetParam().deleted[0] == '\0') {
+        EXPECT_THAT(fake::Calls(), ElementsAre("Sleep(2000)"));
+    } else if (GetParam().deleted) {
+        EXPECT_THAT(fake::Calls(), ElementsAre("Sleep(2000)", std::string("DeleteFileW(\\\\?\\") + GetParam().deleted + ")"));
     } else {
         EXPECT_THAT(fake::Calls(), IsEmpty());
     }
@@ -79,11 +80,12 @@ INSTANTIATE_TEST_SUITE_P(
         RemoveFileCase{"\"C:\\My Tools\\u.exe\" RMFILE C:\\Program Files\\a b.tmp",
                        "C:\\Program Files\\a b.tmp"},
         RemoveFileCase{"\"C:\\u.exe\"RmFile C:\\x.tmp", "C:\\x.tmp"},
-        RemoveFileCase{"u.exe RMFILE  C:\\x.tmp", " C:\\x.tmp"},
-        RemoveFileCase{"u.exe RMFILE \"C:\\x.tmp\"", "\"C:\\x.tmp\""},
+        RemoveFileCase{"u.exe RMFILE  C:\\x.tmp", "C:\\ C:\\x.tmp"},  // relative, to C:'s current folder
+        RemoveFileCase{"u.exe RMFILE \"C:\\x.tmp\"", "C:\\\"C:\\x.tmp\""},
         RemoveFileCase{"u.exe RMFILE C:\\x.tmp  \r\n", "C:\\x.tmp"},
         RemoveFileCase{"u.exe RMFILE\t C:\\x.tmp", "C:\\x.tmp"},
         RemoveFileCase{"u.exe RMFILE ", ""},
+        RemoveFileCase{"u.exe RMFILE C:\\x\\..\\y.tmp.", "C:\\y.tmp"},
         RemoveFileCase{"u.exe RMFILE\tC:\\x.tmp", nullptr},
         RemoveFileCase{"u.exe RMFILE", nullptr},
         RemoveFileCase{"u.exe DELETE C:\\x.tmp", nullptr},
@@ -128,14 +130,14 @@ TEST_F(DispatchTest, RemoveFileTriesAgainWhileTheFileIsInUse) {
     fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
     EXPECT_EQ(RunProcess(), 0);
     EXPECT_TRUE(fake::Exists("C:\\x.tmp"));
-    EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 41u) << "every 250 ms for ten seconds";
+    EXPECT_EQ(fake::CallsTo("DeleteFileW").size(), 41u) << "every 250 ms for ten seconds";
     fake::Release(hold);
 
     fake::Reset();
     fake::AddFile("C:\\x.tmp", fake::kReadOnly);
     fake::SetCommandLine("u.exe RMFILE C:\\x.tmp");
     RunProcess();
-    EXPECT_EQ(fake::CallsTo("DeleteFileA").size(), 1u);
+    EXPECT_EQ(fake::CallsTo("DeleteFileW").size(), 1u);
 }
 
 // The commands read names with the same lead bytes as the command line: in

@@ -1,0 +1,53 @@
+#include "text/registry_text.h"
+
+#include <cstring>
+
+const WideChar kCurrentVersionPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion";
+
+namespace {
+
+const std::uint32_t kUnits = platform::kMaxPath;
+const std::uint32_t kSize = kUnits * sizeof(WideChar);
+
+// 1 if the first units of text hold its terminator.
+int IsTerminatedWithin(const WideChar* text, std::uint32_t units) {
+    for (std::uint32_t at = 0; at < units; ++at) {
+        if (text[at] == 0) return 1;
+    }
+    return 0;
+}
+
+// Expands text in place; only a result that fits is used.
+int Expand(WideChar* text) {
+    WideChar expanded[kUnits];
+    std::uint32_t stored = platform::ExpandEnvironmentStringsW(text, expanded, kUnits);
+    if (stored == 0 || stored > kUnits || !IsTerminatedWithin(expanded, stored)) return 0;
+    std::memcpy(text, expanded, stored * sizeof(WideChar));
+    return 1;
+}
+
+}  // namespace
+
+int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* text) {
+    std::uint32_t type = 0;
+    std::uint32_t size = kSize;
+    long status = platform::RegQueryValueExW(key, name, &type, reinterpret_cast<unsigned char*>(text), &size);
+    if (status != platform::kErrorSuccess || size > kSize) return 0;
+    if (type != platform::kRegSz && type != platform::kRegExpandSz) return 0;
+    std::uint32_t stored = size / static_cast<std::uint32_t>(sizeof(WideChar));
+    if (!IsTerminatedWithin(text, stored)) {
+        // Stored without its terminator: add one if there is room for it.
+        if (stored == kUnits) return 0;
+        text[stored] = 0;
+    }
+    return type == platform::kRegSz || Expand(text);
+}
+
+int ReadSystemText(const WideChar* keyPath, const WideChar* name, WideChar* text) {
+    platform::RegistryKey key = 0;
+    const std::uint32_t access = platform::kKeyRead | platform::kKeyWow64_64Key;
+    if (platform::RegOpenKeyExW(platform::kLocalMachine, keyPath, 0, access, &key) != platform::kErrorSuccess) return 0;
+    int read = ReadRegistryText(key, name, text);
+    platform::RegCloseKey(key);
+    return read;
+}
