@@ -1,8 +1,9 @@
 // RMDIR on real folder trees: read-only, hidden and system entries three
 // levels deep, a file held open, arguments that name no folder, a link
 // inside the tree that goes as a link while its target survives, names the
-// code page lacks or reads as paths out of the tree, which go with the tree,
-// and in code page 932 names whose second byte is 0x5C.
+// code page lacks or reads as paths out of the tree, device names and paths
+// deeper than 259 characters, which all go with the tree, and in code page
+// 932 names whose second byte is 0x5C.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -302,6 +303,51 @@ TEST(FolderTreeNames, ProgramFilesHoweverSpelledStaysAndAProductFolderInItGoes) 
     EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + product).timedOut);
     EXPECT_FALSE(e2e::Exists(product));
     e2e::RemoveTree(product);
+}
+
+// Names the ANSI calls cannot reach or read as others: outside code page
+// 1252, ending in a dot or a blank, device names, and a file more than 259
+// characters deep. All go with the tree; a file beside it stays.
+TEST(FolderTreeNames, EveryNameWindowsHoldsGoesWithTheTree) {
+    e2e::ScratchFolder folder("wide");
+    std::wstring tree = e2e::Wide(folder / "tree");
+    const wchar_t kPhotos[] = L"\\\u5199\u771F";           // 写真
+    const wchar_t kEmoji[] = L"\\emoji\U0001F600";         // emoji😀
+    const wchar_t kPhoto[] = L"\\\u0424\u043E\u0442\u043E";  // Фото
+    ASSERT_TRUE(e2e::MakeFolder(tree));
+    for (const wchar_t* name : {kPhotos, kEmoji, kPhoto}) {
+        ASSERT_TRUE(e2e::MakeFolder(tree + name, FILE_ATTRIBUTE_HIDDEN));
+    }
+    const struct {
+        std::wstring path;
+        DWORD attributes;
+    } files[] = {
+        {tree + kPhotos + L"\\\u5BB6\u65CF.jpg", FILE_ATTRIBUTE_READONLY},  // 家族.jpg
+        {tree + L"\\\u03A9mega.txt", FILE_ATTRIBUTE_HIDDEN},               // Ωmega.txt
+        {tree + kEmoji + L"\\x.txt", FILE_ATTRIBUTE_NORMAL},
+        {tree + kPhoto + L"\\a.jpg", kMarked},
+        {tree + L"\\notes.", FILE_ATTRIBUTE_READONLY},
+        {tree + L"\\draft ", FILE_ATTRIBUTE_HIDDEN},
+        {tree + L"\\nul.txt", FILE_ATTRIBUTE_NORMAL},
+        {tree + L"\\CON", FILE_ATTRIBUTE_READONLY},
+        {tree + L"\\aux.log", FILE_ATTRIBUTE_NORMAL},
+    };
+    for (const auto& file : files) ASSERT_TRUE(e2e::MakeFile(file.path, file.attributes));
+    std::wstring deep = tree;
+    for (wchar_t level = L'a'; level <= L'h'; ++level) {
+        ASSERT_TRUE(e2e::MakeFolder(deep += L"\\" + std::wstring(32, level)));
+    }
+    ASSERT_TRUE(e2e::MakeFile(deep + L"\\deep.txt", FILE_ATTRIBUTE_READONLY));
+    std::string beside = folder / "beside.txt";
+    ASSERT_TRUE(e2e::MakeFile(beside, FILE_ATTRIBUTE_READONLY));
+    DWORD besideAttributes = GetFileAttributesA(beside.c_str());
+
+    e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + folder / "tree");
+
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_FALSE(e2e::Exists(folder / "tree")) << ::testing::PrintToString(WideNames(tree)) << " left";
+    EXPECT_EQ(e2e::ContentOf(beside), beside);
+    EXPECT_EQ(GetFileAttributesA(beside.c_str()), besideAttributes);
 }
 
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.

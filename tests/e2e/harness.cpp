@@ -122,6 +122,24 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult MakeFile(const std::wstring& path, DWORD attributes) {
+    std::wstring whole = L"\\\\?\\" + path;
+    HANDLE file = CreateFileW(whole.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return ::testing::AssertionFailure() << "cannot make " << path << ": error " << GetLastError();
+    }
+    CloseHandle(file);
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult MakeFolder(const std::wstring& path, DWORD attributes) {
+    std::wstring whole = L"\\\\?\\" + path;
+    if (!CreateDirectoryW(whole.c_str(), nullptr) || !SetFileAttributesW(whole.c_str(), attributes)) {
+        return ::testing::AssertionFailure() << "cannot make " << path << ": error " << GetLastError();
+    }
+    return ::testing::AssertionSuccess();
+}
+
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -220,14 +238,7 @@ std::string EntryPath(const std::string& name) { return std::string(kUninstallLi
     return ::testing::AssertionSuccess();
 }
 
-bool EntryExists(const std::string& name, REGSAM view) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
+bool EntryExists(const std::string& name, REGSAM view) { return EntryExists(Wide(name), view); }
 
 void DeleteEntry(const std::string& name, REGSAM view) {
     HKEY key = nullptr;
@@ -242,6 +253,39 @@ void DeleteEntry(const std::string& name, REGSAM view) {
     RegCloseKey(key);
     for (const std::string& each : children) DeleteEntry(name + "\\" + each, view);
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), view, 0);
+}
+
+namespace {
+
+std::wstring EntryPath(const std::wstring& name) { return Wide(kUninstallList) + L"\\" + name; }
+
+}  // namespace
+
+::testing::AssertionResult InstallEntry(const std::wstring& name, DWORD type, const std::wstring& data,
+                                        REGSAM view) {
+    HKEY key = nullptr;
+    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(key, L"PathToSCR", 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
+                                static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+    if (status != ERROR_SUCCESS) return ::testing::AssertionFailure() << "cannot make the entry: " << status;
+    return ::testing::AssertionSuccess();
+}
+
+bool EntryExists(const std::wstring& name, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteEntry(const std::wstring& name, REGSAM view) {
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, EntryPath(name).c_str(), view, 0);
 }
 
 bool RunsUnderWow64() {

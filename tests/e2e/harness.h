@@ -55,6 +55,10 @@ private:
 // checks it (ASSERT_TRUE) and a failure is reported at the test's own line.
 ::testing::AssertionResult MakeFile(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 ::testing::AssertionResult MakeFolder(const std::string& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+// The same for a full path given in UTF-16, made on its "\\?\" form, which
+// takes any name Windows holds and any length. The file is empty.
+::testing::AssertionResult MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+::testing::AssertionResult MakeFolder(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
 bool Exists(const std::string& path);
 std::string ContentOf(const std::string& path);
 // The wide form of an ANSI path, for names the ANSI calls cannot make.
@@ -76,6 +80,12 @@ const char kUninstallList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uni
                                         REGSAM view = 0);
 bool EntryExists(const std::string& name, REGSAM view = 0);
 void DeleteEntry(const std::string& name, REGSAM view = 0);  // and any subkeys it has
+// The same in UTF-16, for names and paths the ANSI code page lacks; data is
+// stored with its terminator, and this DeleteEntry takes no subkeys.
+::testing::AssertionResult InstallEntry(const std::wstring& name, DWORD type, const std::wstring& data,
+                                        REGSAM view = 0);
+bool EntryExists(const std::wstring& name, REGSAM view = 0);
+void DeleteEntry(const std::wstring& name, REGSAM view = 0);
 int EntryCount();
 
 // 64-bit Windows, where this 32-bit program runs under WOW64.

@@ -1,8 +1,8 @@
 // RMSCR on real registry entries and files, with its message box watched on
-// the display: the text, the icon, and what holds while the box is open. On
-// 64-bit Windows also entries and files where WOW64 hides them, in code page
-// 932 a name whose second byte is 0x5C, and a run where nobody could see a
-// box.
+// the display: the text, the icon, and what holds while the box is open, and
+// a saver whose name the code page lacks. On 64-bit Windows also entries and
+// files where WOW64 hides them, in code page 932 a name whose second byte is
+// 0x5C, and a run where nobody could see a box.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -162,6 +162,21 @@ TEST_F(ScreenSaver, ExpandableValueIsExpanded) {
     SetEnvironmentVariableA("UNINSTALL_E2E_SAVER_FOLDER", nullptr);
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_FALSE(e2e::Exists(saver));
+    EXPECT_FALSE(e2e::EntryExists(name));
+}
+
+// Фото.scr, a name code page 1252 lacks: the path is read and the file
+// deleted in UTF-16.
+TEST_F(ScreenSaver, SaverWhoseNameTheCodePageLacksIsRemoved) {
+    std::wstring photo = e2e::Wide(folder.Path()) + L"\\\u0424\u043E\u0442\u043E.scr";
+    ASSERT_TRUE(e2e::MakeFile(photo));
+    e2e::DeleteEntry(name);
+    ASSERT_TRUE(e2e::InstallEntry(e2e::Wide(name), REG_SZ, photo));
+    e2e::BoxSeen seen = Uninstall(name);
+    EXPECT_EQ(seen.boxes, 1);
+    EXPECT_EQ(seen.text, Removed(name));
+    EXPECT_EQ(seen.icon, "information");
+    EXPECT_EQ(GetFileAttributesW(photo.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(e2e::EntryExists(name));
 }
 
