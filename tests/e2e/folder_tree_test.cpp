@@ -2,13 +2,17 @@
 // levels deep, a file held open, arguments that name no folder, a link
 // inside the tree that goes as a link while its target survives, names the
 // code page lacks or reads as paths out of the tree, device names and paths
-// deeper than 259 characters, which all go with the tree, and in code page
-// 932 names whose second byte is 0x5C.
+// deeper than 259 characters, which all go with the tree, system folders
+// however spelled, which stay, and in code page 932 names whose second byte
+// is 0x5C.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -348,6 +352,61 @@ TEST(FolderTreeNames, EveryNameWindowsHoldsGoesWithTheTree) {
     EXPECT_FALSE(e2e::Exists(folder / "tree")) << ::testing::PrintToString(WideNames(tree)) << " left";
     EXPECT_EQ(e2e::ContentOf(beside), beside);
     EXPECT_EQ(GetFileAttributesA(beside.c_str()), besideAttributes);
+}
+
+// A full path as Windows also resolves it: after "\??\", after "//./" or
+// "//?/" with slashes, and after "\\.\" with a ".." back past its drive.
+std::vector<std::string> DeviceSpellings(const std::string& path) {
+    std::string slashed = path;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return {"\\??\\" + path, "//./" + slashed, "//?/" + slashed,
+            "\\\\.\\" + path.substr(0, 2) + "\\..\\" + path};
+}
+
+// ProgramData and a profile, spelled as above or through a folder link to
+// the profiles folder (on Windows its own "Documents and Settings"; under
+// Wine the run prepares one): they stay as they were, and a product folder
+// in ProgramData, so spelled, goes.
+TEST(FolderTreeNames, ProgramDataAndAProfileHoweverSpelledStayAndAProductFolderInItGoes) {
+    char data[MAX_PATH] = "";
+    char profile[MAX_PATH] = "";
+    char alias[MAX_PATH] = "";
+    ASSERT_NE(GetEnvironmentVariableA("ALLUSERSPROFILE", data, MAX_PATH), 0u);
+    ASSERT_NE(GetEnvironmentVariableA("PUBLIC", profile, MAX_PATH), 0u);
+    if (!GetEnvironmentVariableA("UNINSTALL_E2E_PROFILES_ALIAS", alias, MAX_PATH)) {
+        lstrcpynA(alias, (std::string(data, 2) + "\\Documents and Settings").c_str(), MAX_PATH);
+    }
+    std::string canary = "\\e2e-canary-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ASSERT_TRUE(e2e::MakeFile(data + canary, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(e2e::MakeFile(profile + canary, FILE_ATTRIBUTE_READONLY));
+    auto canaries = [&] {
+        return e2e::ContentOf(data + canary) + std::to_string(GetFileAttributesA((data + canary).c_str())) +
+               e2e::ContentOf(profile + canary) + std::to_string(GetFileAttributesA((profile + canary).c_str()));
+    };
+    std::string canariesBefore = canaries();
+    std::set<std::wstring> dataBefore = WideNames(e2e::Wide(data));
+    std::set<std::wstring> profileBefore = WideNames(e2e::Wide(profile));
+    std::vector<std::string> spellings = DeviceSpellings(data);
+    DWORD link = GetFileAttributesA(alias);
+    if (link != INVALID_FILE_ATTRIBUTES && (link & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        spellings.push_back(alias + std::string(profile).substr(std::string(profile).rfind('\\')));
+    } else {
+        std::printf("no folder link at %s: the profile is not tried through one\n", alias);
+    }
+
+    for (const std::string& spelled : spellings) {
+        EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + spelled).timedOut) << spelled;
+    }
+
+    EXPECT_EQ(canaries(), canariesBefore);
+    EXPECT_EQ(WideNames(e2e::Wide(data)), dataBefore);
+    EXPECT_EQ(WideNames(e2e::Wide(profile)), profileBefore);
+    std::string product = data + ("\\E2E Saver " + std::to_string(GetCurrentProcessId()));
+    ASSERT_TRUE(e2e::MakeFolder(product));
+    ASSERT_TRUE(e2e::MakeFile(product + "\\saver.scr", FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + DeviceSpellings(product).back()).timedOut);
+    EXPECT_FALSE(e2e::Exists(product));
+    for (const std::string& made : {data + canary, profile + canary, product}) e2e::RemoveTree(made);
 }
 
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.

@@ -198,6 +198,7 @@ protected:
         if (systemSaver.empty()) return;  // skipped
         ScreenSaver::TearDown();
         e2e::DeleteEntry(name, KEY_WOW64_64KEY);
+        e2e::DeleteEntry(other64, KEY_WOW64_64KEY);
         DeleteFileA(systemSaver.c_str());
         e2e::NativeFileSystem native;
         DeleteFileA(systemSaver.c_str());
@@ -214,6 +215,8 @@ protected:
     }
 
     std::string systemSaver;
+    // An entry of the 64-bit view that code page 1252 cannot name: 日本語.
+    std::wstring other64 = L"\u65E5\u672C\u8A9E " + std::to_wstring(GetCurrentProcessId());
 };
 
 // A 32-bit installer that put its saver into the native System32: before,
@@ -266,6 +269,26 @@ TEST_F(Wow64ScreenSaver, ExpandableValueOf64BitViewNamesTheNativeSystemFolder) {
     EXPECT_EQ(seen.text, Removed(name));
     EXPECT_FALSE(NativeExists());
     EXPECT_FALSE(e2e::EntryExists(name, KEY_WOW64_64KEY));
+}
+
+// Every entry of the 64-bit view is read in UTF-16, whatever its name: only
+// one whose PathToSCR names the native saver makes it another product's,
+// which stays while this entry's own counts as gone.
+TEST_F(Wow64ScreenSaver, EntryOf64BitViewWithAnyNameKeepsTheNativeSaverOnlyWhenItNamesIt) {
+    std::wstring leaf = e2e::Wide(systemSaver.substr(systemSaver.rfind('\\')));
+    for (bool named : {false, true}) {
+        SCOPED_TRACE(named ? "the 64-bit entry names the native saver" : "the 64-bit entry names another file");
+        std::wstring path = named ? L"%SystemRoot%\\System32" + leaf : e2e::Wide(saver);
+        ASSERT_TRUE(e2e::InstallEntry(other64, named ? REG_EXPAND_SZ : REG_SZ, path, KEY_WOW64_64KEY));
+        ASSERT_TRUE(MakeNative());
+        ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, systemSaver + '\0'));
+        e2e::BoxSeen seen = Uninstall(name);
+        EXPECT_EQ(seen.text, Removed(name));
+        EXPECT_EQ(seen.icon, "information");
+        EXPECT_EQ(NativeExists(), named);
+        EXPECT_FALSE(e2e::EntryExists(name));
+        EXPECT_TRUE(e2e::EntryExists(other64, KEY_WOW64_64KEY));
+    }
 }
 
 // ---- code page 932 ----------------------------------------------------------
