@@ -1,7 +1,8 @@
-// Removes the folder tree named by its argument with the fewest ANSI calls:
-// one search per folder, one DeleteFileA per file, one RemoveDirectoryA per
+// Removes the folder tree named by its argument with the fewest calls, in
+// the form uninstall.exe makes them: UTF-16 paths with the "\\?\" prefix,
+// one search per folder, one DeleteFileW per file, one RemoveDirectoryW per
 // folder. It clears no attributes and enters links, so it is only fit for
-// the plain trees the benchmark makes.
+// the plain trees the benchmark makes, named by full paths.
 //
 // A GUI program, as uninstall.exe is: a console program would have Wine
 // start a console for it, and the comparison would time that instead of the
@@ -10,50 +11,52 @@
 
 namespace {
 
-const char kAllEntries[] = "\\*.*";
-const char kSeparator = '\\';
-const size_t kPathRoom = 1024;
+const wchar_t kLongPrefix[] = L"\\\\?\\";
+const size_t kLongPrefixLength = 4;
+const wchar_t kAllEntries[] = L"\\*";
+const wchar_t kSeparator = L'\\';
+const size_t kPathRoom = 32768;
 
-bool IsDotEntry(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-bool Fits(size_t length, const char* name) {
-    return length + 1 + static_cast<size_t>(lstrlenA(name)) + sizeof kAllEntries < kPathRoom;
+bool Fits(size_t length, const wchar_t* name) {
+    return length + 1 + static_cast<size_t>(lstrlenW(name)) + sizeof kAllEntries / sizeof kAllEntries[0] < kPathRoom;
 }
 
 // path holds the folder, length characters long; each entry's name is
 // written after it in place, and the folder's own path is restored at the end.
-void RemoveTree(char* path, size_t length) {
-    WIN32_FIND_DATAA found;
-    lstrcpyA(path + length, kAllEntries);
-    HANDLE search = FindFirstFileA(path, &found);
+void RemoveTree(wchar_t* path, size_t length) {
+    WIN32_FIND_DATAW found;
+    lstrcpyW(path + length, kAllEntries);
+    HANDLE search = FindFirstFileW(path, &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (IsDotEntry(found.cFileName) || !Fits(length, found.cFileName)) continue;
             path[length] = kSeparator;
-            lstrcpyA(path + length + 1, found.cFileName);
+            lstrcpyW(path + length + 1, found.cFileName);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path, length + 1 + static_cast<size_t>(lstrlenA(found.cFileName)));
+                RemoveTree(path, length + 1 + static_cast<size_t>(lstrlenW(found.cFileName)));
             } else {
-                DeleteFileA(path);
+                DeleteFileW(path);
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    path[length] = '\0';
-    RemoveDirectoryA(path);
+    path[length] = L'\0';
+    RemoveDirectoryW(path);
 }
 
 // The folder: what follows the program's name and the blanks after it.
-const char* FolderArgument(const char* line) {
-    if (*line == '"') {
-        do ++line; while (*line != '\0' && *line != '"');
-        if (*line == '"') ++line;
+const wchar_t* FolderArgument(const wchar_t* line) {
+    if (*line == L'"') {
+        do ++line; while (*line != L'\0' && *line != L'"');
+        if (*line == L'"') ++line;
     } else {
-        while (*line > ' ') ++line;
+        while (*line > L' ') ++line;
     }
-    while (*line == ' ' || *line == '\t') ++line;
+    while (*line == L' ' || *line == L'\t') ++line;
     return line;
 }
 
@@ -61,10 +64,11 @@ const char* FolderArgument(const char* line) {
 
 // Like uninstall.exe it has no C runtime, and reads its argument itself.
 extern "C" [[noreturn]] void ProgramStart() {
-    static char path[kPathRoom];
-    const char* folder = FolderArgument(GetCommandLineA());
-    if (!Fits(0, folder)) ExitProcess(1);
-    lstrcpyA(path, folder);
-    RemoveTree(path, static_cast<size_t>(lstrlenA(path)));
+    static wchar_t path[kPathRoom];
+    const wchar_t* folder = FolderArgument(GetCommandLineW());
+    if (!Fits(kLongPrefixLength, folder)) ExitProcess(1);
+    lstrcpyW(path, kLongPrefix);
+    lstrcatW(path, folder);
+    RemoveTree(path, static_cast<size_t>(lstrlenW(path)));
     ExitProcess(0);
 }
