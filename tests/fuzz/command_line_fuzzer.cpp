@@ -556,11 +556,23 @@ struct Allowed {
     bool boxMayShow = false;         // RMSCR found an entry with a trusted path
 };
 
-template <typename Path>
-void AddEntryAt(const Path& path, std::vector<std::string>& into, bool redirected = true) {
-    // The entry a call acts on: a link at the end is the link itself.
-    std::string entry = fake::EntryAt(path, false, redirected);
-    if (!entry.empty()) into.push_back(Upper(entry));
+// path in the long form Windows documents: made full as Windows makes it,
+// then "\\?\" before a drive path, which takes it past 259 characters.
+std::u16string LongForm(const std::u16string& path) {
+    std::u16string full(platform::kMaxLongPath, u'\0');
+    std::uint32_t length = platform::GetFullPathNameW(path.c_str(), platform::kMaxLongPath, &full[0]);
+    if (length == 0 || length >= platform::kMaxLongPath) return path;
+    full.resize(length);
+    return full.rfind(u"\\\\", 0) == 0 ? full : u"\\\\?\\" + full;
+}
+
+// The entry a call given path acts on, in either form: a link at the end is
+// the link itself.
+void AddEntryAt(const std::u16string& path, std::vector<std::string>& into, bool redirected = true) {
+    for (const std::u16string& form : {path, LongForm(path)}) {
+        std::string entry = fake::EntryAt(form, false, redirected);
+        if (!entry.empty()) into.push_back(Upper(entry));
+    }
 }
 
 // The one file an entry's path lets the program delete: for the 64-bit view
@@ -574,10 +586,10 @@ void AddSaverAt(const std::u16string& path, fake::View view, std::vector<std::st
 
 Allowed WhatTheLineNames(const std::string& line, const World& world) {
     Allowed allowed;
-    for (const std::string& path : NamedAfter(line, kRemoveFolder)) AddEntryAt(path, allowed.trees);
+    for (const std::string& path : NamedAfter(line, kRemoveFolder)) AddEntryAt(fake::WideOf(path), allowed.trees);
     std::vector<std::string> files;
     std::vector<std::string> savers;
-    for (const std::string& path : NamedAfter(line, kRemoveFile)) AddEntryAt(path, files);
+    for (const std::string& path : NamedAfter(line, kRemoveFile)) AddEntryAt(fake::WideOf(path), files);
     for (const std::string& name : NamedAfter(line, kRemoveScreenSaver)) {
         // An empty name or one with a backslash names no single entry.
         if (name.empty() || HoldsBackslash(name)) continue;
