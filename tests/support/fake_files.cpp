@@ -1,6 +1,7 @@
 // The file system of the test double: paths as the calls read them, entries,
 // searches, files held open, links, and WOW64's redirection of System32.
 #include <algorithm>
+#include <string_view>
 
 #include "fake_state.h"
 
@@ -15,54 +16,54 @@ const platform::RedirectionState kRedirectionSaved = 0x5A5A;
 // Each drive a volume of its own; NTFS gives every root the same record.
 const std::uint32_t kVolumeSerial = 0x1DE50000;
 const std::uint32_t kRootIndex = 5;
-
-bool HasWildcard(const std::u16string& part) { return part.find_first_of(u"*?") != std::u16string::npos; }
-
-// A name Windows never makes: empty, or with a character it reserves. (A
-// name may be longer than the 255 units NTFS takes: tests make such.)
-bool IsBadName(const std::u16string& part) {
-    return part.empty() || part.find_first_of(u"<>|\":") != std::u16string::npos;
-}
+// Characters no name holds; ':' only after a drive letter.
+const char16_t kReserved[] = u"<>|\":";
+const char16_t kWildcards[] = u"*?";
+// The log shows a longer path by its start alone: a walk 16,000 folders
+// deep would otherwise log a gigabyte.
+const std::size_t kLoggedUnits = 512;
 
 bool IsSeparator(char16_t unit) { return unit == u'\\' || unit == u'/'; }
 
-bool IsDrive(const std::u16string& part) {
-    return part.size() == 2 && part[1] == u':' && Upper(part)[0] >= u'A' && Upper(part)[0] <= u'Z';
+bool IsDrive(std::u16string_view part) {
+    return part.size() == 2 && part[1] == u':' && ((part[0] | 0x20) >= u'a' && (part[0] | 0x20) <= u'z');
 }
-
-bool StartsWith(const std::u16string& text, const char16_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 // What a path starts with, which decides how Windows reads the rest.
 enum Prefix { kPlain, kLiteral /* "\\?\" or "\??\" */, kDevice /* "\\.\" */ };
 
+// A path as read: its names joined by '\', from the drive ("C:") on in a
+// drive path, and where each ends.
 struct Path {
     Prefix prefix;
-    std::vector<std::u16string> parts;  // from the drive ("C:") on, in a drive path
+    std::u16string text;
+    std::u16string upper;  // the same with a-z as A-Z, as names compare
+    std::vector<std::size_t> ends;
     bool trailingSeparator;
+    bool reserved;  // a name after the first holds a character no name holds
 };
 
-// The components of text, split at '\\', and at '/' where the calls read it.
-std::vector<std::u16string> Split(const std::u16string& text, bool slashToo) {
-    std::vector<std::u16string> parts(1);
-    for (char16_t unit : text) {
-        if (unit == u'\\' || (slashToo && unit == u'/')) {
-            parts.emplace_back();
-        } else {
-            parts.back() += unit;
-        }
-    }
-    return parts;
+std::size_t StartOf(const Path& path, std::size_t part) { return part == 0 ? 0 : path.ends[part - 1] + 1; }
+
+std::u16string_view Part(const Path& path, std::size_t part) {
+    std::size_t start = StartOf(path, part);
+    return std::u16string_view(path.text).substr(start, path.ends[part] - start);
 }
 
-// part without the dots and blanks it ends with (npos + 1 is 0: all go).
-std::u16string Trimmed(const std::u16string& part) { return part.substr(0, part.find_last_not_of(u". ") + 1); }
+bool IsReserved(char16_t unit) {
+    return unit == u'<' || unit == u'>' || unit == u'|' || unit == u'"' || unit == u':';
+}
+
+bool IsDot(const char16_t* part, std::size_t count) { return count == 1 && part[0] == u'.'; }
+
+bool IsDotDot(const char16_t* part, std::size_t count) { return count == 2 && part[0] == u'.' && part[1] == u'.'; }
 
 // A path without a prefix as a full drive path: a drive-relative one ("C:",
 // "C:x") starts in the drive's current folder, any other relative one in
 // C:'s. Empty for what the model lacks: UNC paths, and paths rooted without
 // a drive.
 std::u16string Absolute(const std::u16string& text) {
-    bool drive = text.size() >= 2 && IsDrive(text.substr(0, 2));
+    bool drive = text.size() >= 2 && IsDrive(std::u16string_view(text).substr(0, 2));
     if (drive && text.size() > 2 && IsSeparator(text[2])) return text;
     if (!drive && (text.empty() || IsSeparator(text[0]))) return u"";
     std::u16string letter = drive ? text.substr(0, 1) : u"C";
@@ -78,109 +79,208 @@ std::u16string Absolute(const std::u16string& text) {
 // reading it anyway is the harsher model, but its trailing dots and blanks
 // stay, as only such a path reaches a name like "notes.". After "\\.\" even
 // the drive can be stepped out of.
-Path Read(const std::u16string& given) {
-    Path path{kPlain, {}, false};
-    if (StartsWith(given, u"\\\\?\\") || StartsWith(given, u"\\??\\")) path.prefix = kLiteral;
-    if (StartsWith(given, u"\\\\.\\")) path.prefix = kDevice;
-    std::vector<std::u16string> parts = Split(path.prefix == kPlain ? Absolute(given) : given.substr(4), true);
-    path.trailingSeparator = parts.size() > 1 && parts.back().empty();
+//
+// A walk 16,000 folders deep reads one path of as many names after another:
+// path keeps its room from one reading to the next, and the names are
+// copied into it by pointer, since making that room anew, or growing it name
+// by name, would cost more than all their units.
+void Read(std::u16string_view given, Path& path) {
+    path.prefix = kPlain;
+    if (given.substr(0, 4) == u"\\\\?\\" || given.substr(0, 4) == u"\\??\\") path.prefix = kLiteral;
+    if (given.substr(0, 4) == u"\\\\.\\") path.prefix = kDevice;
+    std::u16string absolute = path.prefix == kPlain ? Absolute(std::u16string(given)) : u"";
+    std::u16string_view whole = path.prefix == kPlain ? std::u16string_view(absolute) : given.substr(4);
+    path.trailingSeparator = !whole.empty() && IsSeparator(whole.back());
+    path.reserved = false;
+    path.text.resize(whole.size());
+    path.upper.resize(whole.size());
+    path.ends.resize(whole.size() / 2 + 1);
+    const char16_t* in = whole.data();
+    char16_t* out = &path.text[0];
+    char16_t* upper = &path.upper[0];
+    std::size_t* ends = path.ends.data();
+    std::size_t length = 0;
+    std::size_t parts = 0;
     std::size_t floor = path.prefix == kDevice ? 0 : 1;
-    for (const std::u16string& part : parts) {
-        if (part == u"..") {
-            if (path.parts.size() > floor) path.parts.pop_back();
-        } else if (part != u".") {
-            std::u16string kept = path.prefix == kLiteral ? part : Trimmed(part);
-            if (!kept.empty()) path.parts.push_back(kept);
+    for (std::size_t start = 0, at = 0; at <= whole.size(); ++at) {
+        if (at < whole.size() && !IsSeparator(in[at])) continue;
+        const char16_t* part = in + start;
+        std::size_t count = at - start;
+        start = at + 1;
+        if (IsDotDot(part, count)) {
+            if (parts > floor) --parts;
+            length = parts == 0 ? 0 : ends[parts - 1];
+        } else if (!IsDot(part, count)) {
+            // A name of dots and blanks alone goes whole.
+            while (path.prefix != kLiteral && count > 0 && (part[count - 1] == u'.' || part[count - 1] == u' ')) {
+                --count;
+            }
+            if (count == 0) continue;
+            if (parts > 0) upper[length] = out[length] = u'\\', ++length;
+            for (std::size_t i = 0; i < count; ++i) {
+                char16_t unit = part[i];
+                path.reserved = path.reserved || (parts > 0 && IsReserved(unit));
+                upper[length] = unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
+                out[length++] = unit;
+            }
+            ends[parts++] = length;
         }
     }
+    path.text.resize(length);
+    path.upper.resize(length);
+    path.ends.resize(parts);
+}
+
+// The one path being read, whose room is kept.
+Path& Reading() {
+    static Path path;
     return path;
 }
 
 // The path as GetFullPathNameW gives it; a root keeps its separator.
 std::u16string Joined(const Path& path) {
-    std::u16string text = path.prefix == kDevice ? u"\\\\.\\" : u"";
-    for (std::size_t i = 0; i < path.parts.size(); ++i) text += (i ? u"\\" : u"") + path.parts[i];
-    bool root = path.prefix == kPlain && path.parts.size() == 1;
-    return root || (path.trailingSeparator && !path.parts.empty()) ? text + u"\\" : text;
+    std::u16string text = (path.prefix == kDevice ? u"\\\\.\\" : u"") + path.text;
+    bool root = path.prefix == kPlain && path.ends.size() == 1;
+    return root || (path.trailingSeparator && !path.ends.empty()) ? text + u"\\" : text;
 }
 
 // Under WOW64, with redirection on, the system folder (C:\Windows\System32)
 // is the 32-bit one.
 void Redirect(Path& path) {
-    if (!The().wow64 || The().redirectionOff || path.parts.size() < 3) return;
-    std::u16string folder = path.parts[0] + u"\\" + path.parts[1] + u"\\" + path.parts[2];
-    if (Upper(folder) != Upper(fake::WideOf(fake::kSystemFolder))) return;
+    if (!The().wow64 || The().redirectionOff || path.ends.size() < 3) return;
+    if (path.upper.compare(0, path.ends[2], Upper(fake::WideOf(fake::kSystemFolder))) != 0) return;
     std::u16string redirected = fake::WideOf(fake::kRedirectedSystemFolder);
-    path.parts[2] = redirected.substr(LastComponent(redirected));
+    std::u16string name = redirected.substr(LastComponent(redirected));
+    std::size_t start = StartOf(path, 2);
+    std::size_t end = path.ends[2];
+    path.text.replace(start, end - start, name);
+    path.upper.replace(start, end - start, Upper(name));
+    for (std::size_t i = 2; i < path.ends.size(); ++i) path.ends[i] = path.ends[i] - end + start + name.size();
 }
 
 // Reads a path given to a file call, and says whether the call takes it: a
 // drive path of at most kMaxPath - 1 units, or kMaxLongPath - 1 after a
 // prefix, with no name Windows refuses. Redirected unless told otherwise.
 bool ReadForCall(const char16_t* given, bool redirect, Path* path) {
-    std::u16string text = Checked(given);
-    *path = Read(text);
+    std::u16string_view text(Checked(given));
+    Read(text, *path);
     std::size_t limit = path->prefix == kPlain ? platform::kMaxPath - 1 : platform::kMaxLongPath - 1;
-    if (text.size() > limit || path->parts.empty() || !IsDrive(path->parts[0])) return false;
-    if (std::any_of(path->parts.begin() + 1, path->parts.end(), IsBadName)) return false;
+    if (text.size() > limit || path->ends.empty() || !IsDrive(Part(*path, 0))) return false;
+    if (path->reserved) return false;
     if (redirect) Redirect(*path);
     return true;
 }
 
-bool IsRoot(const std::u16string& key) { return key.size() == 2; }
+bool IsRoot(const Entry* entry) { return entry->folder == nullptr; }
 
-Entry* Find(const std::u16string& key) {
-    auto found = The().entries.find(key);
-    return found == The().entries.end() ? nullptr : &found->second;
+bool IsFolder(const Entry* entry) { return entry != nullptr && (entry->attributes & kDirectory); }
+
+Entry* NewEntry(const std::u16string& name, Entry* folder, std::uint32_t attributes, std::uint32_t index) {
+    The().made.push_back(std::unique_ptr<Entry>(
+        new Entry{name, folder, {}, 0, attributes, nullptr, false, false, false, false, index}));
+    return The().made.back().get();
+}
+
+// Drives' roots always exist.
+Entry* Root(char16_t letter) {
+    char16_t drive = Upper(std::u16string(1, letter))[0];
+    Entry*& root = The().roots[drive];
+    if (root == nullptr) root = NewEntry(std::u16string(1, drive) + u":", nullptr, kDirectory, kRootIndex);
+    return root;
+}
+
+Entry* ChildOf(const Entry* folder, std::u16string_view upperName) {
+    auto found = folder->children.find(upperName);
+    return found == folder->children.end() ? nullptr : found->second;
+}
+
+// What a link leads to, if that is still there.
+Entry* Followed(Entry* link) { return link->linkTarget->removed ? nullptr : link->linkTarget; }
+
+// The entry the first `count` parts name, following links on the way; the
+// last one only when followLast is set. Null when there is none. The
+// folders the last path passed through are passed through again where this
+// one shares them.
+Entry* Resolve(const Path& path, std::size_t count, bool followLast) {
+    Passed& passed = The().passed;
+    std::u16string_view upper = std::u16string_view(path.upper).substr(0, path.ends[count - 1]);
+    std::size_t same = static_cast<std::size_t>(
+        std::mismatch(upper.begin(), upper.end(), passed.upper.begin(), passed.upper.end()).first - upper.begin());
+    std::size_t shared = 0;
+    while (shared + 1 < count && shared < passed.folders.size() && path.ends[shared] == passed.ends[shared] &&
+           path.ends[shared] <= same) {
+        ++shared;
+    }
+    passed.folders.resize(shared);
+    if (shared == 0) passed.folders.push_back(Root(upper[0]));
+    Entry* entry = passed.folders.back();
+    for (std::size_t i = passed.folders.size(); i < count && entry != nullptr; ++i) {
+        std::size_t start = StartOf(path, i);
+        std::u16string_view name = upper.substr(start, path.ends[i] - start);
+        bool wildcard = name.find_first_of(kWildcards) != std::u16string_view::npos;
+        entry = IsFolder(entry) && !wildcard ? ChildOf(entry, name) : nullptr;
+        if (entry != nullptr && entry->linkTarget != nullptr && (i + 1 < count || followLast)) entry = Followed(entry);
+        if (entry != nullptr && i + 1 < count) passed.folders.push_back(entry);
+    }
+    passed.upper.assign(upper);
+    passed.ends.assign(path.ends.begin(), path.ends.begin() + static_cast<std::ptrdiff_t>(passed.folders.size()));
+    return entry;
+}
+
+// What a call given text acts on, a drive's root included.
+Entry* ResolveWhole(const char16_t* text, bool followLast, bool redirected = true) {
+    Path& path = Reading();
+    if (!ReadForCall(text, redirected, &path)) return nullptr;
+    Entry* entry = Resolve(path, path.ends.size(), followLast);
+    return path.trailingSeparator && !IsFolder(entry) ? nullptr : entry;
+}
+
+// The entry at path as a test spells it: every name after the drive, none
+// of them followed if it is a link. Null when there is none.
+Entry* Lookup(const std::u16string& path) {
+    std::u16string upper = Upper(path);
+    if (upper.size() < 2 || !IsDrive(std::u16string_view(upper).substr(0, 2))) return nullptr;
+    if (upper.size() > 2 && upper[2] != u'\\') return nullptr;
+    Entry* entry = Root(upper[0]);
+    for (std::size_t start = 3; entry != nullptr && start <= upper.size(); ) {
+        std::size_t end = std::min(upper.find(u'\\', start), upper.size());
+        entry = ChildOf(entry, std::u16string_view(upper).substr(start, end - start));
+        start = end + 1;
+    }
+    return entry;
 }
 
 // An entry a test names, which must be there.
 Entry& Named(const std::u16string& path) {
-    Entry* entry = Find(Upper(path));
-    if (entry == nullptr) Misuse("no such entry");
+    Entry* entry = Lookup(path);
+    if (entry == nullptr || IsRoot(entry)) Misuse("no such entry");
     return *entry;
 }
 
-bool IsFolderKey(const std::u16string& key) {
-    return IsRoot(key) || (Find(key) && (Find(key)->attributes & kDirectory));
+// The entry's path as created.
+std::u16string PathOf(const Entry* entry) {
+    std::vector<const std::u16string*> names;
+    for (; entry != nullptr; entry = entry->folder) names.push_back(&entry->name);
+    std::u16string path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) path += (path.empty() ? u"" : u"\\") + **name;
+    return path;
 }
 
-// The key of the entry the first `count` parts name, following links on the
-// way; the last one only when followLast is set. Empty when there is none.
-std::u16string Resolve(const Path& path, std::size_t count, bool followLast) {
-    std::u16string key = Upper(path.parts[0]);
-    for (std::size_t i = 1; i < count; ++i) {
-        if (HasWildcard(path.parts[i]) || !IsFolderKey(key)) return u"";
-        key += u"\\" + Upper(path.parts[i]);
-        Entry* entry = Find(key);
-        if (entry == nullptr) return u"";
-        if (!entry->linkTarget.empty() && (i + 1 < count || followLast)) {
-            key = entry->linkTarget;
-            if (Find(key) == nullptr) return u"";
-        }
+std::u16string UpperName(const Entry* entry) { return Upper(entry->name); }
+
+void Remove(Entry* entry) {
+    entry->folder->children.erase(UpperName(entry));
+    entry->removed = true;
+    Passed& passed = The().passed;
+    // A folder that goes holds nothing, so it can only be the last passed
+    // through; a link that goes changes where paths through it lead.
+    if (entry->linkTarget != nullptr) {
+        passed = Passed();
+    } else if (!passed.folders.empty() && passed.folders.back() == entry) {
+        passed.folders.pop_back();
     }
-    return key;
+    if (The().lastAdded == entry) The().lastAdded = nullptr;
 }
-
-// The key of what a call given text acts on, a drive's root included.
-std::u16string ResolveWhole(const char16_t* text, bool followLast, bool redirected = true) {
-    Path path;
-    if (!ReadForCall(text, redirected, &path)) return u"";
-    std::u16string key = Resolve(path, path.parts.size(), followLast);
-    return path.trailingSeparator && !IsFolderKey(key) ? u"" : key;
-}
-
-std::vector<std::u16string> ChildrenOf(const std::u16string& key) {
-    std::vector<std::u16string> children;
-    std::u16string prefix = key + u"\\";
-    for (auto it = The().entries.lower_bound(prefix);
-         it != The().entries.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-        if (LastComponent(it->first) == prefix.size()) children.push_back(it->first);
-    }
-    return children;
-}
-
-bool IsDotKey(const std::u16string& key) { return key == u"." || key == u".."; }
 
 bool GlobMatches(const char16_t* pattern, const char16_t* name) {
     if (*pattern == 0) return *name == 0;
@@ -200,9 +300,9 @@ bool SharingAllows(const Hold& held, std::uint32_t access, std::uint32_t share) 
     return true;
 }
 
-bool AnyHold(const std::u16string& key, bool (*matches)(const Hold&)) {
+bool AnyHold(const Entry* entry, bool (*matches)(const Hold&)) {
     for (const auto& hold : The().holds) {
-        if (hold.second.key == key && matches(hold.second)) return true;
+        if (hold.second.entry == entry && matches(hold.second)) return true;
     }
     return false;
 }
@@ -212,38 +312,77 @@ bool IsHeld(const Hold&) { return true; }
 bool RefusesDelete(const Hold& hold) { return !(hold.share & fake::kShareDelete); }
 
 void EndHold(int number) {
-    std::u16string key = The().holds.at(number).key;
+    Entry* entry = The().holds.at(number).entry;
     The().holds.erase(number);
-    Entry* entry = Find(key);
-    if (entry && entry->deletePending && !AnyHold(key, IsHeld)) The().entries.erase(key);
+    if (entry->deletePending && !entry->removed && !AnyHold(entry, IsHeld)) Remove(entry);
 }
 
-// What a search reports of key: its name as kept, and its attributes.
-void Fill(const std::u16string& key, platform::FindData* found) {
-    const Entry* entry = IsDotKey(key) ? nullptr : &The().entries.at(key);
-    std::u16string name = entry ? entry->path.substr(LastComponent(entry->path)) : key;
-    found->attributes = !entry ? kDirectory : entry->shownAttributes ? entry->shownAttributes : entry->attributes;
+// What a search reports: a name as kept, and its attributes.
+void Fill(const std::u16string& name, std::uint32_t attributes, platform::FindData* found) {
+    found->attributes = attributes;
     CopiedWide(name.substr(0, platform::kMaxPath - 1), found->name, platform::kMaxPath);
 }
 
-platform::FileIdentity IdentityOf(const std::u16string& key) {
-    std::uint32_t index = IsRoot(key) ? kRootIndex : The().entries.at(key).index;
-    return platform::FileIdentity{kVolumeSerial + static_cast<std::uint32_t>(key[0]), 0, index};
+void Fill(const Entry* entry, platform::FindData* found) {
+    Fill(entry->name, entry->shownAttributes ? entry->shownAttributes : entry->attributes, found);
 }
 
-// Made as other programs can: any names, none empty, after a drive's root.
-// A new entry, even at a path that had one, has a file index of its own.
-void AddEntry(const std::u16string& path, std::uint32_t attributes, const std::u16string& linkTarget) {
-    std::vector<std::u16string> parts = Split(path, false);
-    if (parts.size() < 2 || !IsDrive(parts[0]) || std::any_of(parts.begin() + 1, parts.end(), IsBadName)) {
+char16_t DriveOf(const Entry* entry) {
+    while (!IsRoot(entry)) entry = entry->folder;
+    return entry->name[0];
+}
+
+platform::FileIdentity IdentityOf(const Entry* entry) {
+    return platform::FileIdentity{kVolumeSerial + static_cast<std::uint32_t>(DriveOf(entry)), 0, entry->index};
+}
+
+// Made as other programs can: any names, none empty, in a folder, after a
+// drive's root. A new entry, even at a path that had one, has a file index
+// of its own and keeps what that one held.
+void AddEntry(const std::u16string& path, std::uint32_t attributes, Entry* linkTarget) {
+    std::size_t separator = path.rfind(u'\\');
+    std::u16string name = separator == std::u16string::npos ? u"" : path.substr(separator + 1);
+    if (separator < 2 || !IsDrive(std::u16string_view(path).substr(0, 2)) || name.empty() ||
+        name.find_first_of(kReserved) != std::u16string::npos) {
         Misuse("bad path in a test");
     }
-    std::size_t parent = path.rfind(u'\\');
-    if (parent > 2 && !Find(Upper(path.substr(0, parent)))) fake::AddFolder(path.substr(0, parent));
-    The().entries[Upper(path)] = Entry{path, 0, attributes, linkTarget, false, false, false, The().nextIndex++};
+    Entry* folder = The().lastAdded;
+    if (folder == nullptr || path.compare(0, separator, The().lastAddedPath) != 0) {
+        std::u16string folderPath = path.substr(0, separator);
+        folder = Lookup(folderPath);
+        if (folder == nullptr) {
+            fake::AddFolder(folderPath);
+            folder = The().lastAdded;
+        }
+    }
+    if (!IsFolder(folder)) Misuse("an entry in what is no folder");
+    Entry*& slot = folder->children[Upper(name)];
+    std::map<std::u16string, Entry*, std::less<>> held;
+    if (slot != nullptr) {
+        held.swap(slot->children);
+        slot->removed = true;
+    }
+    slot = NewEntry(name, folder, attributes, The().nextIndex++);
+    slot->children.swap(held);
+    for (auto& child : slot->children) child.second->folder = slot;
+    slot->linkTarget = linkTarget;
+    The().passed = Passed();
+    The().lastAdded = slot;
+    The().lastAddedPath.assign(path);
 }
 
 }  // namespace
+
+namespace fake_state {
+
+std::string ShownPath(const char16_t* path) {
+    std::size_t length = 0;
+    while (length <= kLoggedUnits && Checked(path)[length] != 0) ++length;
+    if (length <= kLoggedUnits) return fake::Shown(path);
+    return fake::Shown(std::u16string(path, kLoggedUnits)) + "...";
+}
+
+}  // namespace fake_state
 
 namespace fake {
 
@@ -251,17 +390,17 @@ void SetCurrentFolder(const std::string& folder) { The().currentFolders[Upper(Wi
 
 void AddFolder(const std::string& path, std::uint32_t attributes) { AddFolder(WideOf(path), attributes); }
 
-void AddFolder(const std::u16string& path, std::uint32_t attributes) { AddEntry(path, attributes | kDirectory, u""); }
+void AddFolder(const std::u16string& path, std::uint32_t attributes) { AddEntry(path, attributes | kDirectory, nullptr); }
 
 void AddFile(const std::string& path, std::uint32_t attributes) { AddFile(WideOf(path), attributes); }
 
-void AddFile(const std::u16string& path, std::uint32_t attributes) { AddEntry(path, attributes & ~kDirectory, u""); }
+void AddFile(const std::u16string& path, std::uint32_t attributes) { AddEntry(path, attributes & ~kDirectory, nullptr); }
 
 void AddLink(const std::string& path, const std::string& target) { AddLink(WideOf(path), target); }
 
 void AddLink(const std::u16string& path, const std::string& target) {
-    const Entry& entry = Named(WideOf(target));
-    AddEntry(path, (entry.attributes & kDirectory) | kReparsePoint, Upper(entry.path));
+    Entry& entry = Named(WideOf(target));
+    AddEntry(path, (entry.attributes & kDirectory) | kReparsePoint, &entry);
 }
 
 void ShowAttributesAs(const std::string& path, std::uint32_t attributes) {
@@ -274,7 +413,10 @@ void DenyOpening(const std::string& path) { Named(WideOf(path)).openingDenied = 
 
 bool Exists(const std::string& path) { return Exists(WideOf(path)); }
 
-bool Exists(const std::u16string& path) { return Find(Upper(path)) != nullptr; }
+bool Exists(const std::u16string& path) {
+    Entry* entry = Lookup(path);
+    return entry != nullptr && !IsRoot(entry);
+}
 
 std::uint32_t AttributesOf(const std::string& path) { return AttributesOf(WideOf(path)); }
 
@@ -282,7 +424,9 @@ std::uint32_t AttributesOf(const std::u16string& path) { return Named(path).attr
 
 std::vector<std::u16string> WideEntries() {
     std::vector<std::u16string> paths;
-    for (const auto& entry : The().entries) paths.push_back(entry.second.path);
+    for (const auto& entry : The().made) {
+        if (!entry->removed && !IsRoot(entry.get())) paths.push_back(PathOf(entry.get()));
+    }
     return paths;
 }
 
@@ -298,12 +442,12 @@ std::string EntryAt(const std::string& path, bool followLast, bool redirected) {
 }
 
 std::string EntryAt(const std::u16string& path, bool followLast, bool redirected) {
-    Entry* entry = Find(ResolveWhole(path.c_str(), followLast, redirected));
-    return entry ? Shown(entry->path) : "";
+    Entry* entry = ResolveWhole(path.c_str(), followLast, redirected);
+    return entry != nullptr && !IsRoot(entry) ? Shown(PathOf(entry)) : "";
 }
 
 int HoldOpen(const std::string& path, std::uint32_t access, std::uint32_t share) {
-    The().holds[The().nextHold] = Hold{Upper(Named(WideOf(path)).path), access, share, 0, {}};
+    The().holds[The().nextHold] = Hold{&Named(WideOf(path)), access, share, 0, {}};
     return The().nextHold++;
 }
 
@@ -316,78 +460,75 @@ void ReleaseAfter(int hold, std::uint32_t milliseconds) { The().holds.at(hold).r
 namespace platform {
 
 int DeleteFileW(const WideChar* path) {
-    Log("DeleteFileW(" + fake::Shown(Checked(path)) + ")");
-    std::u16string key = ResolveWhole(path, false);
-    Entry* entry = Find(key);
+    Log("DeleteFileW(" + ShownPath(path) + ")");
+    Entry* entry = ResolveWhole(path, false);
     The().lastError = entry == nullptr ? kErrorFileNotFound : kErrorAccessDenied;
     if (entry == nullptr || (entry->attributes & (kDirectory | fake::kReadOnly)) || entry->deletePending) return 0;
-    if (AnyHold(key, RefusesDelete)) return The().lastError = kErrorSharingViolation, 0;
+    if (AnyHold(entry, RefusesDelete)) return The().lastError = kErrorSharingViolation, 0;
     // With every holder sharing delete, the name stays until the last closes.
-    if (AnyHold(key, IsHeld)) {
+    if (AnyHold(entry, IsHeld)) {
         entry->deletePending = true;
     } else {
-        The().entries.erase(key);
+        Remove(entry);
     }
     return 1;
 }
 
 namespace {
 
-// The entries a search for path yields, from its first on; none on failure.
+// What a search for path yields, from its first on; nothing on failure.
 Search StartSearch(const WideChar* path) {
-    Search search{{}, 0};
-    Path read;
-    if (!ReadForCall(path, true, &read) || read.parts.size() < 2 || read.trailingSeparator) return search;
-    std::u16string parent = Resolve(read, read.parts.size() - 1, true);
-    if (parent.empty() || !IsFolderKey(parent)) return search;
-    if (Find(parent) && Find(parent)->listingDenied) return search;
-    // In upper case, as keys are; "*.*" matches every name, dotted or not.
-    std::u16string pattern = Upper(read.parts.back());
-    if (HasWildcard(pattern)) {
-        if (!IsRoot(parent)) search.keys = {u".", u".."};
-        for (const std::u16string& child : ChildrenOf(parent)) {
-            const char16_t* name = child.c_str() + LastComponent(child);
-            if (pattern == u"*.*" || GlobMatches(pattern.c_str(), name)) search.keys.push_back(child);
+    Search search{0, {}, 0};
+    Path& read = Reading();
+    if (!ReadForCall(path, true, &read) || read.ends.size() < 2 || read.trailingSeparator) return search;
+    Entry* folder = Resolve(read, read.ends.size() - 1, true);
+    if (!IsFolder(folder) || folder->listingDenied) return search;
+    // In upper case, as names are kept; "*.*" matches every name, dotted or not.
+    std::u16string pattern = Upper(std::u16string(Part(read, read.ends.size() - 1)));
+    if (pattern.find_first_of(kWildcards) != std::u16string::npos) {
+        if (!IsRoot(folder)) search.dots = 2;
+        for (const auto& child : folder->children) {
+            if (pattern == u"*.*" || GlobMatches(pattern.c_str(), child.first.c_str())) {
+                search.entries.push_back(child.second);
+            }
         }
-    } else if (Find(parent + u"\\" + pattern)) {
-        search.keys.push_back(parent + u"\\" + pattern);
+    } else if (Entry* named = ChildOf(folder, pattern)) {
+        search.entries.push_back(named);
     }
     return search;
 }
 
-// The key of the next entry the search yields; empty when there is none. An
-// entry deleted since the search began is no longer yielded.
-std::u16string NextKey(Handle handle) {
-    auto search = The().searches.find(handle);
-    if (search == The().searches.end()) Misuse("a search that is not open");
-    std::vector<std::u16string>& keys = search->second.keys;
-    std::size_t& next = search->second.next;
-    while (next < keys.size() && !IsDotKey(keys[next]) && !Find(keys[next])) ++next;
-    return next == keys.size() ? u"" : keys[next++];
-}
-
-Handle OpenSearch(const Search& search) {
-    if (search.keys.empty()) return kInvalidHandle;
-    Handle handle = NewHandle();
-    The().searches[handle] = search;
-    return handle;
+// Fills found with what the search yields next; 0 when there is nothing
+// more. An entry removed since the search began is no longer yielded.
+int Next(Handle handle, FindData* found) {
+    auto open = The().searches.find(handle);
+    if (open == The().searches.end()) Misuse("a search that is not open");
+    Search& search = open->second;
+    if (search.dots > 0) {
+        Fill(search.dots-- == 2 ? u"." : u"..", kDirectory, found);
+        return 1;
+    }
+    while (search.next < search.entries.size() && search.entries[search.next]->removed) ++search.next;
+    if (search.next == search.entries.size()) return 0;
+    Fill(search.entries[search.next++], found);
+    return 1;
 }
 
 }  // namespace
 
 Handle FindFirstFileW(const WideChar* path, FindData* found) {
-    Log("FindFirstFileW(" + fake::Shown(Checked(path)) + ")");
-    Handle handle = OpenSearch(StartSearch(path));
-    if (handle != kInvalidHandle) Fill(NextKey(handle), found);
+    Log("FindFirstFileW(" + ShownPath(path) + ")");
+    Search search = StartSearch(path);
+    if (search.dots == 0 && search.entries.empty()) return kInvalidHandle;
+    Handle handle = NewHandle();
+    The().searches[handle] = search;
+    Next(handle, found);
     return handle;
 }
 
 int FindNextFileW(Handle handle, FindData* found) {
     Log("FindNextFileW");
-    std::u16string key = NextKey(handle);
-    if (key.empty()) return 0;
-    Fill(key, found);
-    return 1;
+    return Next(handle, found);
 }
 
 int FindClose(Handle handle) {
@@ -397,11 +538,10 @@ int FindClose(Handle handle) {
 }
 
 int SetFileAttributesW(const WideChar* path, std::uint32_t attributes) {
-    Log("SetFileAttributesW(" + fake::Shown(Checked(path)) + ", " + Hex(attributes) + ")");
+    Log("SetFileAttributesW(" + ShownPath(path) + ", " + Hex(attributes) + ")");
     // Through a link this acts on the target, the harshest reading.
-    std::u16string key = ResolveWhole(path, true);
-    Entry* entry = Find(key);
-    if (entry == nullptr) return 0;
+    Entry* entry = ResolveWhole(path, true);
+    if (entry == nullptr || IsRoot(entry)) return 0;
     std::uint32_t kept = entry->attributes & (kDirectory | kReparsePoint);
     std::uint32_t result = kept | (attributes & kSettable);
     entry->attributes = result == 0 ? platform::kFileAttributeNormal : result;
@@ -409,43 +549,41 @@ int SetFileAttributesW(const WideChar* path, std::uint32_t attributes) {
 }
 
 std::uint32_t GetFileAttributesW(const WideChar* path) {
-    Log("GetFileAttributesW(" + fake::Shown(Checked(path)) + ")");
+    Log("GetFileAttributesW(" + ShownPath(path) + ")");
     // A link at the end reports its own attributes.
-    Entry* entry = Find(ResolveWhole(path, false));
-    return entry ? entry->attributes : kInvalidFileAttributes;
+    Entry* entry = ResolveWhole(path, false);
+    return entry != nullptr && !IsRoot(entry) ? entry->attributes : kInvalidFileAttributes;
 }
 
 int RemoveDirectoryW(const WideChar* path) {
-    Log("RemoveDirectoryW(" + fake::Shown(Checked(path)) + ")");
-    std::u16string key = ResolveWhole(path, false);
-    Entry* entry = Find(key);
-    if (entry == nullptr || !(entry->attributes & kDirectory)) return 0;
-    if ((entry->attributes & fake::kReadOnly) || AnyHold(key, RefusesDelete)) return 0;
+    Log("RemoveDirectoryW(" + ShownPath(path) + ")");
+    Entry* entry = ResolveWhole(path, false);
+    if (!IsFolder(entry) || IsRoot(entry)) return 0;
+    if ((entry->attributes & fake::kReadOnly) || AnyHold(entry, RefusesDelete)) return 0;
     // A link goes by itself, whatever its target holds.
-    if (entry->linkTarget.empty() && !ChildrenOf(key).empty()) return 0;
-    The().entries.erase(key);
+    if (entry->linkTarget == nullptr && !entry->children.empty()) return 0;
+    Remove(entry);
     return 1;
 }
 
 Handle CreateFileW(const WideChar* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags) {
-    Log("CreateFileW(" + fake::Shown(Checked(path)) + ", " + Hex(access) + ", " + Hex(share) + ", " +
+    Log("CreateFileW(" + ShownPath(path) + ", " + Hex(access) + ", " + Hex(share) + ", " +
         std::to_string(disposition) + ", " + Hex(flags) + ")");
     if (disposition != kOpenExisting) Misuse("only existing files are opened");
-    std::u16string key = ResolveWhole(path, true);
-    Entry* entry = Find(key);
-    if (entry == nullptr && !IsRoot(key)) return The().lastError = kErrorFileNotFound, kInvalidHandle;
-    bool folderRefused = IsFolderKey(key) && !(flags & kFileFlagBackupSemantics);
-    if (folderRefused || (entry && (entry->deletePending || entry->openingDenied))) {
+    Entry* entry = ResolveWhole(path, true);
+    if (entry == nullptr) return The().lastError = kErrorFileNotFound, kInvalidHandle;
+    bool folderRefused = IsFolder(entry) && !(flags & kFileFlagBackupSemantics);
+    if (folderRefused || entry->deletePending || entry->openingDenied) {
         return The().lastError = kErrorAccessDenied, kInvalidHandle;
     }
     for (const auto& hold : The().holds) {
-        if (hold.second.key == key && !SharingAllows(hold.second, access, share)) {
+        if (hold.second.entry == entry && !SharingAllows(hold.second, access, share)) {
             return The().lastError = kErrorSharingViolation, kInvalidHandle;
         }
     }
     int number = The().nextHold++;
-    The().holds[number] = Hold{key, access, share, 0, IdentityOf(key)};
+    The().holds[number] = Hold{entry, access, share, 0, IdentityOf(entry)};
     Handle handle = NewHandle();
     The().files[handle] = number;
     return handle;
@@ -490,9 +628,10 @@ int Wow64RevertWow64FsRedirection(RedirectionState old) {
 std::uint32_t GetFullPathNameW(const WideChar* path, std::uint32_t size, WideChar* buffer) {
     std::u16string given = Checked(path);
     if (given.size() >= kMaxLongPath) return 0;
-    if (StartsWith(given, u"\\\\?\\")) return CopiedLength(given, buffer, size);
-    Path read = Read(given);
-    if (read.prefix == kLiteral || (read.prefix == kPlain && read.parts.empty())) return 0;
+    if (given.rfind(u"\\\\?\\", 0) == 0) return CopiedLength(given, buffer, size);
+    Path& read = Reading();
+    Read(given, read);
+    if (read.prefix == kLiteral || (read.prefix == kPlain && read.ends.empty())) return 0;
     return CopiedLength(Joined(read), buffer, size);
 }
 

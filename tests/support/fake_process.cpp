@@ -129,7 +129,10 @@ void Reset() {
     state.allocations = 0;
     state.failingAllocation = 0;
     state.blocksHeld = 0;
-    state.entries.clear();
+    state.made.clear();
+    state.roots.clear();
+    state.passed = Passed();
+    state.lastAdded = nullptr;
     state.nextIndex = 0x100;  // above the records NTFS keeps for itself
     state.holds.clear();
     state.files.clear();

@@ -21,19 +21,35 @@ using platform::Handle;
 const std::uint32_t kDirectory = platform::kFileAttributeDirectory;
 const std::uint32_t kReparsePoint = platform::kFileAttributeReparsePoint;
 
+// A file or folder, or a drive's root. Entries form a tree, each knowing
+// only its own name, so that a tree 16,000 folders deep takes no more room
+// than its names.
 struct Entry {
-    std::u16string path;            // as created, for names and listings
+    std::u16string name;            // as created; a root's is its drive ("C:")
+    Entry* folder;                  // what holds it; null for a root
+    // What it holds, by upper-case name, in that order.
+    std::map<std::u16string, Entry*, std::less<>> children;
     std::uint32_t shownAttributes;  // as a search reports them, when not 0
     std::uint32_t attributes;
-    std::u16string linkTarget;  // key of the target, for reparse points
+    Entry* linkTarget;  // what a reparse point leads to
     bool listingDenied;
     bool openingDenied;
     bool deletePending;
+    bool removed;         // gone from its folder, still known to handles and searches
     std::uint32_t index;  // the file index, new for every entry made
 };
 
+// The folders the last path a call was given passed through, by the
+// upper-case text and the end of each name in it: a walk gives one path
+// after another that differ in their last names only.
+struct Passed {
+    std::u16string upper;
+    std::vector<std::size_t> ends;
+    std::vector<Entry*> folders;
+};
+
 struct Hold {
-    std::u16string key;
+    Entry* entry;
     std::uint32_t access;
     std::uint32_t share;
     std::uint32_t releasedAt;  // on the clock below; 0 for never
@@ -42,7 +58,8 @@ struct Hold {
 };
 
 struct Search {
-    std::vector<std::u16string> keys;  // "." and ".." stand for themselves
+    int dots;  // "." and ".." still to come first
+    std::vector<Entry*> entries;
     std::size_t next;
 };
 
@@ -66,7 +83,11 @@ struct State {
     int allocations;
     int failingAllocation;
     int blocksHeld;
-    std::map<std::u16string, Entry> entries;  // by upper-case path
+    std::vector<std::unique_ptr<Entry>> made;  // every entry since Reset, removed ones too
+    std::map<char16_t, Entry*> roots;          // by upper-case drive letter, once reached
+    Passed passed;
+    Entry* lastAdded;  // by a test, which often adds into it next
+    std::u16string lastAddedPath;  // as the test spelled it
     std::uint32_t nextIndex;
     std::map<int, Hold> holds;             // by hold number; the program's too
     std::map<Handle, int> files;           // the program's file handles
@@ -93,6 +114,8 @@ const char* Checked(const char* path);
 const char16_t* Checked(const char16_t* text);
 std::string Hex(std::uint32_t value);
 void Log(const std::string& call);
+// A path as the log shows it: Shown, and cut after 512 units with "...".
+std::string ShownPath(const char16_t* path);
 // Only file calls may run while redirection is off.
 void ExpectRedirection(const char* call);
 // Names compare with ASCII letters folded, and only those.

@@ -82,7 +82,8 @@ const std::uint32_t kShareDelete = 0x4;
 // Forgets every file, key, handle, box and logged call.
 void Reset();
 
-// One line per platform call, e.g. "DeleteFileW(C:\x.tmp)" or "Sleep(2000)".
+// One line per platform call, e.g. "DeleteFileW(C:\x.tmp)" or "Sleep(2000)";
+// a path past 512 units is cut there, with "...".
 const std::vector<std::string>& Calls();
 // Only the logged calls to the named function, in order.
 std::vector<std::string> CallsTo(const std::string& function);
