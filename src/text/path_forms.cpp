@@ -9,7 +9,8 @@ const WideChar kQuote = u'"';
 const WideChar kColon = u':';
 const WideChar kLongPrefix[] = u"\\\\?\\";
 const WideChar kNtPrefix[] = u"\\??\\";
-const WideChar* const kDevicePrefixes[] = {kLongPrefix, u"\\\\.\\", kNtPrefix};
+const WideChar kDevicePrefix[] = u"\\\\.\\";
+const WideChar* const kDevicePrefixes[] = {kLongPrefix, kDevicePrefix, kNtPrefix};
 const std::size_t kDevicePrefixLength = 4;
 // A UNC path keeps the second of its two leading separators after this.
 const WideChar kUncPrefix[] = u"\\\\?\\UNC";
@@ -50,20 +51,25 @@ void Unquote(WideChar* path) {
     path[length - 2] = 0;
 }
 
-// GetFullPathNameW writes the full path past room for the prefix, which is
-// then put before it.
+// A path that starts with exactly "\\?\" or "\??\" reaches the file system
+// as written: asked to make it full, GetFullPathNameW might read it again.
+// Any other is made full and given "\\?\", so that nothing joined to it is
+// read again either: after "\\.\" every call would cut a trailing dot from
+// each name, and "data." would reach "data".
 int FormLongPath(const WideChar* path, LongPath& full) {
     CutPath(full, 0);
-    // Already the object manager's own form, which the file calls take as it
-    // is; GetFullPathNameW would read "??" as a folder on the current drive.
-    if (StartsWithNoCase(path, kNtPrefix)) return AppendToPath(full, path);
+    if (StartsWithNoCase(path, kLongPrefix) || StartsWithNoCase(path, kNtPrefix)) return AppendToPath(full, path);
+    // GetFullPathNameW writes the full path past room for the prefix, which
+    // is then put before it.
     WideChar* formed = full.text + kPrefixRoom;
     const std::uint32_t room = platform::kMaxLongPath - kPrefixRoom;
     std::uint32_t length = platform::GetFullPathNameW(path, room, formed);
     if (length == 0 || length >= room) return 0;
     const WideChar* prefix = u"";
     std::size_t replaced = 0;
-    if (AfterDevicePrefix(formed) == formed) {
+    if (StartsWithNoCase(formed, kDevicePrefix)) {
+        formed[2] = kLongPrefix[2];
+    } else if (AfterDevicePrefix(formed) == formed) {
         int unc = IsSeparator(formed[0]);
         prefix = unc ? kUncPrefix : kLongPrefix;
         replaced = unc ? 1 : 0;

@@ -23,10 +23,12 @@ int EndsInSeparator(const WideChar* path);
 // Takes one pair of double quotes from around path, in place, if it has one.
 void Unquote(WideChar* path);
 
-// path made full by GetFullPathNameW ("." and ".." resolved, '/' read as
-// '\', a trailing dot or blank taken off) into full, as "\\?\C:\..." or
-// "\\?\UNC\server\share\...". A path with a device prefix keeps it. 0 when it
-// cannot be formed or would pass Windows' limit.
+// path in the one form every file call is given, into full. One that starts
+// with exactly "\\?\" or "\??\" is taken as written. Any other is made full
+// by GetFullPathNameW ("." and ".." resolved, '/' read as '\', a trailing dot
+// or blank taken off) and then always starts with "\\?\": "\\?\C:\...",
+// "\\?\UNC\server\share\...", and "\\.\" made "\\?\". 0 when it cannot be
+// formed or would pass Windows' limit.
 int FormLongPath(const WideChar* path, LongPath& full);
 
 // 1 if full, in the form above, names a drive's root, a share or a volume

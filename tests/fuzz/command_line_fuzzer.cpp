@@ -556,13 +556,16 @@ struct Allowed {
     bool boxMayShow = false;         // RMSCR found an entry with a trusted path
 };
 
-// path in the long form Windows documents: made full as Windows makes it,
-// then "\\?\" before a drive path, which takes it past 259 characters.
+// path in the long form Windows documents: as written after exactly "\\?\"
+// or "\??\"; else made full as Windows makes it, then with "\\?\" in place
+// of "\\.\" or before a drive path, which takes it past 259 characters.
 std::u16string LongForm(const std::u16string& path) {
+    if (path.rfind(u"\\\\?\\", 0) == 0 || path.rfind(u"\\??\\", 0) == 0) return path;
     std::u16string full(platform::kMaxLongPath, u'\0');
     std::uint32_t length = platform::GetFullPathNameW(path.c_str(), platform::kMaxLongPath, &full[0]);
     if (length == 0 || length >= platform::kMaxLongPath) return path;
     full.resize(length);
+    if (full.rfind(u"\\\\.\\", 0) == 0) full[2] = u'?';
     return full.rfind(u"\\\\", 0) == 0 ? full : u"\\\\?\\" + full;
 }
 

@@ -623,15 +623,16 @@ int Wow64RevertWow64FsRedirection(RedirectionState old) {
     return 1;
 }
 
-// Not a file call: the path is only read, never redirected. A "\\?\" path
-// goes on unchanged; "\??\" and UNC paths are not modelled.
+// Not a file call: the path is only read, never redirected. What it makes
+// of a "\\?\" or "\??\" path is not documented, so it must not be asked;
+// UNC paths are not modelled.
 std::uint32_t GetFullPathNameW(const WideChar* path, std::uint32_t size, WideChar* buffer) {
     std::u16string given = Checked(path);
     if (given.size() >= kMaxLongPath) return 0;
-    if (given.rfind(u"\\\\?\\", 0) == 0) return CopiedLength(given, buffer, size);
     Path& read = Reading();
     Read(given, read);
-    if (read.prefix == kLiteral || (read.prefix == kPlain && read.ends.empty())) return 0;
+    if (read.prefix == kLiteral) Misuse("GetFullPathNameW asked to make a literal path full");
+    if (read.prefix == kPlain && read.ends.empty()) return 0;
     return CopiedLength(Joined(read), buffer, size);
 }
 

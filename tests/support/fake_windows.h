@@ -36,8 +36,9 @@
 // - "C:" names the drive's current folder, and a relative path C:'s:
 //   unchecked; Wine 8 reads "C:" as the root, where it finds nothing.
 // - GetFullPathNameW forms a path as the calls read it, keeping a trailing
-//   separator; returns a "\\?\" path unchanged; and after "\\.\" resolves
-//   ".." even past the drive: unchecked.
+//   separator, and after "\\.\" resolves ".." even past the drive:
+//   unchecked. Asked about a "\\?\" or "\??\" path, which Windows leaves
+//   undocumented and Wine reads again, it aborts the test.
 // - A handle tells its file by volume serial and file index, which a link
 //   does not change and a file made anew does: unchecked.
 // - GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames.

@@ -201,6 +201,8 @@ TEST_F(FolderTreeTest, WhatCannotBeJudgedStays) {
     EXPECT_THAT(Changes(), IsEmpty());
 }
 
+// Named after "\\.\", whose every reading cuts a trailing dot, the folder
+// "ToFolder." would lead the walk through the link beside it.
 TEST_F(FolderTreeTest, LinksInsideTheTreeGoAsLinksAndTheirTargetsStay) {
     fake::AddFolder("C:\\Target", fake::kHidden);
     fake::AddFile("C:\\Target\\keep.txt", fake::kReadOnly);
@@ -208,8 +210,9 @@ TEST_F(FolderTreeTest, LinksInsideTheTreeGoAsLinksAndTheirTargetsStay) {
     fake::AddFile("C:\\Other\\keep.dll", fake::kSystem);
     MakeSmallTree();
     fake::AddLink("C:\\S\\D\\ToFolder", "C:\\Target");
+    fake::AddFile("C:\\S\\D\\ToFolder.\\inner.txt");
     fake::AddLink("C:\\S\\ToFile", "C:\\Other\\keep.dll");
-    Remove("C:\\S");
+    Remove("\\\\.\\C:\\S");
     EXPECT_THAT(fake::Entries(), ElementsAre("C:\\Other", "C:\\Other\\keep.dll", "C:\\Target",
                                              "C:\\Target\\Sub", "C:\\Target\\keep.txt"));
     EXPECT_EQ(fake::AttributesOf("C:\\Target"), platform::kFileAttributeDirectory | fake::kHidden);
