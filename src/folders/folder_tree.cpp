@@ -44,43 +44,83 @@ void RemoveEntry(const WideChar* path, std::uint32_t attributes, Removal remove)
     remove(path);
 }
 
-void DeleteKeptEntries(LongPath& folder, const KeptEntries& kept) {
+// Deletes the entries kept from offset from on, which one folder's search
+// left, and forgets them.
+void DeleteKeptEntries(LongPath& folder, KeptEntries& kept, std::size_t from) {
     std::size_t length = folder.length;
-    for (std::size_t at = 0; at < kept.used; at = NextKept(kept, at)) {
+    for (std::size_t at = from; at < kept.used; at = NextKept(kept, at)) {
         if (!AppendName(folder, KeptName(kept, at))) continue;
         RemoveEntry(folder.text, KeptAttributes(kept, at), platform::DeleteFileW);
         CutPath(folder, length);
     }
+    kept.used = from;
 }
 
-platform::Handle StartSearch(LongPath& folder, platform::FindData* found) {
-    std::size_t length = folder.length;
-    platform::Handle search = platform::kInvalidHandle;
-    if (AppendToPath(folder, kAllEntries)) search = platform::FindFirstFileW(folder.text, found);
-    CutPath(folder, length);
-    return search;
-}
+// A folder being removed: its search, open while its subfolders go, the
+// length of its path, where its kept entries begin, and its attributes as
+// the search that found it reported them.
+struct Level {
+    platform::Handle search;
+    std::size_t length;
+    std::size_t keptFrom;
+    std::uint32_t attributes;
+};
 
-// One search: each subfolder is removed completely as the search meets it,
-// with the search still open; the other entries go once it has ended.
-void RemoveContents(LongPath& folder) {
+// Every name adds a separator and a unit at least, so no walk within
+// Windows' limit holds more folders than this.
+const std::size_t kMostLevels = platform::kMaxLongPath / 2;
+
+// The walk keeps its state on the heap, one level per folder from the one
+// named to the one being searched, and no stack per level: the depth of a
+// tree is limited only by the length of its paths. found holds the entry the
+// deepest search met last; pending says whether it is still to be taken.
+struct Walk {
+    LongPath& folder;
+    Level* levels;
+    std::size_t depth;
+    KeptEntries kept;
     platform::FindData found;
-    platform::Handle search = StartSearch(folder, &found);
-    if (search == platform::kInvalidHandle) return;
-    std::size_t length = folder.length;
-    KeptEntries kept = {nullptr, 0, 0};
-    do {
-        if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name)) continue;
-        if (!IsFolder(found.attributes)) {
-            KeepEntry(kept, found.name, found.attributes);
-        } else if (AppendName(folder, found.name)) {
-            RemoveFolderTree(folder, found.attributes);
-            CutPath(folder, length);
-        }
-    } while (platform::FindNextFileW(search, &found));
-    platform::FindClose(search);
-    DeleteKeptEntries(folder, kept);
-    ReleaseKept(kept);
+    int pending;
+};
+
+Level& Deepest(Walk& walk) { return walk.levels[walk.depth - 1]; }
+
+// Starts the search of the folder at walk.folder. A link is never entered:
+// it has no search, and goes as a link.
+void Enter(Walk& walk, std::uint32_t attributes) {
+    std::size_t length = walk.folder.length;
+    platform::Handle search = platform::kInvalidHandle;
+    if (!IsLink(attributes) && AppendToPath(walk.folder, kAllEntries)) {
+        search = platform::FindFirstFileW(walk.folder.text, &walk.found);
+    }
+    CutPath(walk.folder, length);
+    walk.levels[walk.depth++] = Level{search, length, walk.kept.used, attributes};
+    walk.pending = search != platform::kInvalidHandle;
+}
+
+// Takes the entry the deepest search met: a subfolder is entered at once
+// (then 1), any other entry kept until the search ends.
+int Take(Walk& walk) {
+    const platform::FindData& found = walk.found;
+    if (IsDotEntry(found.name) || !NamesOnlyThisEntry(found.name)) return 0;
+    if (!IsFolder(found.attributes)) {
+        KeepEntry(walk.kept, found.name, found.attributes);
+        return 0;
+    }
+    if (!AppendName(walk.folder, found.name)) return 0;
+    Enter(walk, found.attributes);
+    return 1;
+}
+
+// The deepest search has ended: the folder's other entries go, then the
+// folder. One that still holds something refuses to go, so its emptiness
+// needs no search.
+void Leave(Walk& walk) {
+    Level level = walk.levels[--walk.depth];
+    if (level.search != platform::kInvalidHandle) platform::FindClose(level.search);
+    DeleteKeptEntries(walk.folder, walk.kept, level.keptFrom);
+    RemoveEntry(walk.folder.text, level.attributes, platform::RemoveDirectoryW);
+    if (walk.depth > 0) CutPath(walk.folder, Deepest(walk).length);
 }
 
 }  // namespace
@@ -94,12 +134,19 @@ int PathExists(const WideChar* path, std::uint32_t* attributes) {
     return found.attributes != 0;
 }
 
-// A folder that still holds something refuses to go, so its emptiness needs
-// no search of its own. A link goes as a link; RemoveDirectoryW leaves a
-// file link.
+// Each search goes on where it was once the folder it met is gone. A file
+// link is left by RemoveDirectoryW.
 void RemoveFolderTree(LongPath& folder, std::uint32_t attributes) {
-    if (!IsLink(attributes)) RemoveContents(folder);
-    RemoveEntry(folder.text, attributes, platform::RemoveDirectoryW);
+    Walk walk = {folder, static_cast<Level*>(platform::AllocateBlockOrEnd(kMostLevels * sizeof(Level))), 0,
+                 {nullptr, 0, 0}, {}, 0};
+    Enter(walk, attributes);
+    while (walk.depth > 0) {
+        if (walk.pending && Take(walk)) continue;
+        if (!walk.pending) Leave(walk);
+        if (walk.depth > 0) walk.pending = platform::FindNextFileW(Deepest(walk).search, &walk.found);
+    }
+    ReleaseKept(walk.kept);
+    platform::ReleaseBlock(walk.levels);
 }
 
 void RemoveExistingFolder(const WideChar* folder) {

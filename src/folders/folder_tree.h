@@ -22,7 +22,8 @@ int PathExists(const WideChar* path, std::uint32_t* attributes);
 // never entered and never reset; if folder is one, only the link goes. A
 // name that no Windows call makes, or one that would take a path past
 // Windows' limit, is not touched: it stays, with the folders that hold it.
-// folder grows and shrinks on the way and ends as it began.
+// No stack is spent per folder, so a tree goes however deep that limit lets
+// it be. folder grows and shrinks on the way and ends as it began.
 void RemoveFolderTree(LongPath& folder, std::uint32_t attributes);
 
 // The RMDIR command: removes the tree at folder, made full, if the path

@@ -1,6 +1,8 @@
-// The entries of one folder that wait for its search to end. The folder is
+// The entries that wait for their folder's search to end. Each folder is
 // searched once: each subfolder is removed as the search meets it, the other
-// entries are kept here and deleted after, so subfolders still go first.
+// entries are kept here and deleted after, so subfolders still go first. A
+// folder's entries follow those of the folders that hold it, so one list
+// serves a whole walk.
 #ifndef UNINSTALL_FOLDERS_KEPT_ENTRIES_H
 #define UNINSTALL_FOLDERS_KEPT_ENTRIES_H
 

@@ -250,6 +250,17 @@ TEST_F(FolderTreeTest, EntriesPast259CharactersGoAndOnlyThosePastWindowsLimitSta
     EXPECT_EQ(fake::Entries().size(), 13u) << "the far branch, every folder of it";
 }
 
+// As deep as Windows' limit lets a tree be, one unit a name, with a file at
+// the bottom. Under AddressSanitizer a walk that spent stack per folder
+// would overflow long before.
+TEST_F(FolderTreeTest, TreeAsDeepAsThePathLimitAllowsGoes) {
+    std::u16string deep = u"C:\\S";
+    while (deep.size() + 8 < platform::kMaxLongPath) fake::AddFolder(deep += u"\\d");
+    fake::AddFile(deep + u"\\f", fake::kReadOnly);
+    Remove("C:\\S");
+    EXPECT_THAT(fake::Entries(), IsEmpty());
+}
+
 // Names the code page cannot hold, whose best-fit copies read as paths out
 // of the tree, one beside a link that carries its copy, and names the calls
 // would strip of their dots and blanks without the "\\?\\" form: each is
