@@ -250,41 +250,84 @@ TEST(FolderTreeNames, LookAlikeOfTheFolderNamedSurvives) {
     EXPECT_TRUE(RemoveDirectoryW(named.c_str())) << "the folder named was removed through its copy";
 }
 
-// A folder named \u015Cave beside a folder link named Save, its best-fit
-// copy. Read by that copy, the folder's removal would go through the link
-// and empty what it leads to, outside the tree. Under Wine the run prepares
-// the link, and removing it acts on its target, which refuses to go while it
-// holds something, so the link may stay; on Windows the test makes one where
-// it may.
-TEST(FolderTreeNames, LookAlikeBesideALinkGoesAndWhatTheLinkLeadsToStays) {
-    e2e::ScratchFolder folder("lookalike");
+// A folder link named name in a tree, to a folder outside it: the one the
+// run prepared, named by the variables prefix + "_LINK" and "_TARGET" (under
+// Wine, where a Windows program cannot make one), or else one made in
+// folder. Empty where none can be made.
+struct Link {
+    std::string path;
+    std::string target;
+};
+
+Link LinkInATree(const e2e::ScratchFolder& folder, const std::string& prefix, const char* name) {
     char link[MAX_PATH] = "";
     char target[MAX_PATH] = "";
-    if (!GetEnvironmentVariableA("UNINSTALL_E2E_LOOKALIKE_LINK", link, MAX_PATH) ||
-        !GetEnvironmentVariableA("UNINSTALL_E2E_LOOKALIKE_TARGET", target, MAX_PATH)) {
-        lstrcpynA(link, (folder / "tree\\Save").c_str(), MAX_PATH);
-        lstrcpynA(target, (folder / "outside").c_str(), MAX_PATH);
-        ASSERT_TRUE(e2e::MakeFolder(folder / "tree"));
-        ASSERT_TRUE(e2e::MakeFolder(target));
-        if (!CreateSymbolicLinkA(link, target, SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-            GTEST_SKIP() << "no right to make a symbolic link here: error " << GetLastError();
-        }
+    if (GetEnvironmentVariableA((prefix + "_LINK").c_str(), link, MAX_PATH) &&
+        GetEnvironmentVariableA((prefix + "_TARGET").c_str(), target, MAX_PATH)) {
+        return {link, target};
     }
-    std::string tree = std::string(link).substr(0, std::string(link).rfind('\\'));
+    Link made = {folder / "tree\\" + name, folder / "outside"};
+    bool linked = e2e::MakeFolder(folder / "tree") && e2e::MakeFolder(made.target) &&
+                  CreateSymbolicLinkA(made.path.c_str(), made.target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    return linked ? made : Link();
+}
+
+std::string TreeOf(const Link& link) { return link.path.substr(0, link.path.rfind('\\')); }
+
+// A folder named \u015Cave beside a folder link named Save, its best-fit
+// copy. Read by that copy, the folder's removal would go through the link
+// and empty what it leads to, outside the tree. Under Wine removing the link
+// acts on its target, which refuses to go while it holds something, so the
+// link may stay.
+TEST(FolderTreeNames, LookAlikeBesideALinkGoesAndWhatTheLinkLeadsToStays) {
+    e2e::ScratchFolder folder("lookalike");
+    Link link = LinkInATree(folder, "UNINSTALL_E2E_LOOKALIKE", "Save");
+    if (link.path.empty()) GTEST_SKIP() << "no right to make a symbolic link here: error " << GetLastError();
+    std::string tree = TreeOf(link);
     std::wstring lookAlike = e2e::Wide(tree) + L"\\\u015Cave";
-    ASSERT_TRUE(FillTarget(target));
+    ASSERT_TRUE(FillTarget(link.target));
     ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), nullptr));
     ASSERT_TRUE(e2e::MakeFile(tree + "\\plain.txt", FILE_ATTRIBUTE_READONLY));
-    std::map<std::string, std::string> targetBefore = Snapshot(target);
+    std::map<std::string, std::string> targetBefore = Snapshot(link.target);
 
     e2e::Finished finished = e2e::Run("uninstall.exe RMDIR " + tree);
 
     EXPECT_FALSE(finished.timedOut);
-    EXPECT_EQ(Snapshot(target), targetBefore);
+    EXPECT_EQ(Snapshot(link.target), targetBefore);
     EXPECT_FALSE(e2e::Exists(tree + "\\plain.txt"));
     EXPECT_EQ(GetFileAttributesW(lookAlike.c_str()), INVALID_FILE_ATTRIBUTES) << "the look-alike stays";
     e2e::RemoveTree(tree);
-    e2e::RemoveTree(target);
+    e2e::RemoveTree(link.target);
+}
+
+// After "\\.\", which Windows reads again at every call, cutting a trailing
+// dot from each name, the folder "data." would reach the link "data" beside
+// it, and the walk would empty what that leads to. The tree goes but for
+// the link, which under Wine stays as above.
+TEST(FolderTreeNames, TreeNamedAfterADevicePrefixGoesAndWhatItsLinkLeadsToStays) {
+    e2e::ScratchFolder folder("device");
+    Link link = LinkInATree(folder, "UNINSTALL_E2E_DEVICE", "data");
+    if (link.path.empty()) GTEST_SKIP() << "no right to make a symbolic link here: error " << GetLastError();
+    std::string tree = TreeOf(link);
+    ASSERT_TRUE(FillTarget(link.target));
+    ASSERT_TRUE(e2e::MakeFolder(e2e::Wide(tree) + L"\\data.", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(e2e::MakeFile(e2e::Wide(tree) + L"\\data.\\inner.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(e2e::MakeFile(tree + "\\plain.txt", FILE_ATTRIBUTE_READONLY));
+    std::map<std::string, std::string> targetBefore = Snapshot(link.target);
+
+    e2e::Finished finished = e2e::Run("uninstall.exe RMDIR \\\\.\\" + tree);
+
+    EXPECT_FALSE(finished.timedOut);
+    EXPECT_EQ(Snapshot(link.target), targetBefore);
+    e2e::Listing left = e2e::ListOf(tree);
+    if (e2e::RunsUnderWine()) {
+        EXPECT_EQ(left.size(), 1u) << ::testing::PrintToString(WideNames(e2e::Wide(tree))) << " left";
+        EXPECT_EQ(left.count("data"), 1u);
+    } else {
+        EXPECT_FALSE(e2e::Exists(tree)) << left.size() << " entries left";
+    }
+    e2e::RemoveTree(tree);
+    e2e::RemoveTree(link.target);
 }
 
 // An installer's variable left empty, or a ".." too many: Program Files,
