@@ -26,6 +26,7 @@ typedef char16_t WideChar;                // a UTF-16 code unit, as Windows keep
 
 const Handle kInvalidHandle = ~static_cast<Handle>(0);  // INVALID_HANDLE_VALUE
 const RegistryKey kLocalMachine = 0x80000002;           // HKEY_LOCAL_MACHINE
+const RegistryKey kUsers = 0x80000003;                  // HKEY_USERS
 
 // A name in a search's find data, and the longest PathToSCR taken: 259
 // characters and the terminator.
@@ -57,6 +58,10 @@ const long kErrorSuccess = 0;
 const long kErrorFileNotFound = 2;
 const long kErrorPathNotFound = 3;
 const long kErrorAccessDenied = 5;
+const long kErrorNotReady = 21;
+const long kErrorBadNetPath = 53;
+const long kErrorBadNetName = 67;
+const long kErrorInvalidName = 123;
 const long kErrorSharingViolation = 32;
 const long kErrorMoreData = 234;
 const long kErrorNoMoreItems = 259;
@@ -97,6 +102,11 @@ int RemoveDirectoryW(const WideChar* path);
 Handle CreateFileW(const WideChar* path, std::uint32_t access, std::uint32_t share,
                    std::uint32_t disposition, std::uint32_t flags);
 int GetFileInformationByHandle(Handle file, FileIdentity* identity);
+// The path Windows reaches the open file by, links resolved, as "\\?\C:\..."
+// or "\\?\UNC\...": the length stored without the terminator, or the size
+// needed; 0 on failure. Windows XP lacks it, so it is looked up at run time:
+// there it yields 0.
+std::uint32_t GetFinalPathNameByHandleW(Handle file, WideChar* path, std::uint32_t size);
 int CloseHandle(Handle handle);
 // The calling thread's last error, as the last failed call left it.
 std::uint32_t GetLastError();
@@ -108,6 +118,8 @@ long RegOpenKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t optio
 long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t* type,
                       unsigned char* data, std::uint32_t* size);
 long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
+// The name of the index-th value of key; its data is read by name.
+long RegEnumValueW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
 long RegDeleteKeyW(RegistryKey root, const WideChar* subKey);
 // Deletes every subkey and value of key. Windows before Vista lacks it:
 // there it yields kErrorCallNotImplemented.
@@ -137,6 +149,7 @@ std::uint32_t ExpandEnvironmentStringsW(const WideChar* source, WideChar* expand
 // The length stored without the terminator, or the size needed; 0 when the
 // variable is not set (or is empty).
 std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std::uint32_t size);
+// A null value removes the variable.
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value);
 
 // Turns on, for the whole process, the mitigation that stops it following

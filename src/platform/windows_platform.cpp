@@ -29,6 +29,8 @@ static_assert(platform::kKeyWow64_64Key == KEY_WOW64_64KEY, "");
 static_assert(platform::kErrorFileNotFound == ERROR_FILE_NOT_FOUND, "");
 static_assert(platform::kErrorPathNotFound == ERROR_PATH_NOT_FOUND, "");
 static_assert(platform::kErrorAccessDenied == ERROR_ACCESS_DENIED, "");
+static_assert(platform::kErrorNotReady == ERROR_NOT_READY && platform::kErrorBadNetPath == ERROR_BAD_NETPATH, "");
+static_assert(platform::kErrorBadNetName == ERROR_BAD_NET_NAME && platform::kErrorInvalidName == ERROR_INVALID_NAME, "");
 static_assert(platform::kErrorSharingViolation == ERROR_SHARING_VIOLATION, "");
 static_assert(platform::kKeyRead == KEY_READ, "");
 static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
@@ -133,6 +135,12 @@ int GetFileInformationByHandle(Handle file, FileIdentity* identity) {
     return 1;
 }
 
+std::uint32_t GetFinalPathNameByHandleW(Handle file, WideChar* path, std::uint32_t size) {
+    typedef DWORD(WINAPI * FinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
+    auto call = LookupAs<FinalPathCall>(kKernel32, "GetFinalPathNameByHandleW");
+    return call ? call(ToHandle(file), ToWide(path), size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS) : 0;
+}
+
 int CloseHandle(Handle handle) { return ::CloseHandle(ToHandle(handle)) ? 1 : 0; }
 
 std::uint32_t GetLastError() { return ::GetLastError(); }
@@ -162,6 +170,13 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
 long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
     DWORD length = *size;
     LONG status = ::RegEnumKeyExW(ToKey(key), index, ToWide(name), &length, nullptr, nullptr, nullptr, nullptr);
+    *size = length;
+    return status;
+}
+
+long RegEnumValueW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
+    DWORD length = *size;
+    LONG status = ::RegEnumValueW(ToKey(key), index, ToWide(name), &length, nullptr, nullptr, nullptr, nullptr);
     *size = length;
     return status;
 }

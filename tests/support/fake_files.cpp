@@ -411,6 +411,8 @@ void DenyListing(const std::string& path) { Named(WideOf(path)).listingDenied = 
 
 void DenyOpening(const std::string& path) { Named(WideOf(path)).openingDenied = true; }
 
+void SetFileIndex(const std::string& path, std::uint32_t index) { Named(WideOf(path)).index = index; }
+
 bool Exists(const std::string& path) { return Exists(WideOf(path)); }
 
 bool Exists(const std::u16string& path) {
@@ -572,7 +574,7 @@ Handle CreateFileW(const WideChar* path, std::uint32_t access, std::uint32_t sha
         std::to_string(disposition) + ", " + Hex(flags) + ")");
     if (disposition != kOpenExisting) Misuse("only existing files are opened");
     Entry* entry = ResolveWhole(path, true);
-    if (entry == nullptr) return The().lastError = kErrorFileNotFound, kInvalidHandle;
+    if (entry == nullptr) return The().lastError = Reading().reserved ? kErrorInvalidName : kErrorFileNotFound, kInvalidHandle;
     bool folderRefused = IsFolder(entry) && !(flags & kFileFlagBackupSemantics);
     if (folderRefused || entry->deletePending || entry->openingDenied) {
         return The().lastError = kErrorAccessDenied, kInvalidHandle;
@@ -595,6 +597,15 @@ int GetFileInformationByHandle(Handle handle, FileIdentity* identity) {
     if (file == The().files.end()) Misuse("GetFileInformationByHandle on an unknown handle");
     *identity = The().holds.at(file->second).identity;
     return 1;
+}
+
+std::uint32_t GetFinalPathNameByHandleW(Handle handle, WideChar* path, std::uint32_t size) {
+    Log("GetFinalPathNameByHandleW");
+    auto file = The().files.find(handle);
+    if (file == The().files.end()) Misuse("GetFinalPathNameByHandleW on an unknown handle");
+    const Entry* entry = The().holds.at(file->second).entry;
+    if (entry->removed) return 0;
+    return CopiedLength(u"\\\\?\\" + PathOf(entry) + (IsRoot(entry) ? u"\\" : u""), path, size);
 }
 
 int CloseHandle(Handle handle) {
@@ -624,11 +635,15 @@ int Wow64RevertWow64FsRedirection(RedirectionState old) {
 }
 
 // Not a file call: the path is only read, never redirected. What it makes
-// of a "\\?\" or "\??\" path is not documented, so it must not be asked;
-// UNC paths are not modelled.
+// of a "\\?\" or "\??\" path is not documented, so it must not be asked. A
+// UNC path is given back with backslashes alone; the file calls reach none.
 std::uint32_t GetFullPathNameW(const WideChar* path, std::uint32_t size, WideChar* buffer) {
     std::u16string given = Checked(path);
     if (given.size() >= kMaxLongPath) return 0;
+    if (given.size() > 2 && IsSeparator(given[0]) && IsSeparator(given[1]) && given[2] != u'?' && given[2] != u'.') {
+        std::replace(given.begin(), given.end(), u'/', u'\\');
+        return CopiedLength(given, buffer, size);
+    }
     Path& read = Reading();
     Read(given, read);
     if (read.prefix == kLiteral) Misuse("GetFullPathNameW asked to make a literal path full");

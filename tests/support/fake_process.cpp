@@ -314,8 +314,12 @@ std::uint32_t GetEnvironmentVariableW(const WideChar* name, WideChar* value, std
 }
 
 int SetEnvironmentVariableW(const WideChar* name, const WideChar* value) {
-    Log("SetEnvironmentVariableW(" + fake::Shown(Checked(name)) + ", " + fake::Shown(Checked(value)) + ")");
-    The().environment[Upper(name)] = value;
+    Log("SetEnvironmentVariableW(" + fake::Shown(Checked(name)) + ", " + (value ? fake::Shown(value) : "null") + ")");
+    if (value == nullptr) {
+        The().environment.erase(Upper(name));
+    } else {
+        The().environment[Upper(name)] = value;
+    }
     return 1;
 }
 

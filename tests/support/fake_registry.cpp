@@ -1,6 +1,8 @@
 // The registry of the test double: keys under HKEY_LOCAL_MACHINE in either
 // view, their names and string values in UTF-16, as Windows keeps them.
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "fake_state.h"
 
@@ -90,23 +92,42 @@ namespace platform {
 namespace {
 
 const long kErrorKeyDeleted = 1018;
+// HKEY_USERS's keys are kept under this name in the program's own view.
+const char16_t kUsersRoot[] = u"HKEY_USERS";
 
-// Windows accepts one trailing backslash after a subkey path. The root is
-// HKEY_LOCAL_MACHINE or a key the program opened.
+// The view and the name of key: a root key or one the program opened.
+std::pair<fake::View, std::u16string> Opened(RegistryKey key) {
+    if (key == kLocalMachine) return {fake::kOwnView, u""};
+    if (key == kUsers) return {fake::kOwnView, kUsersRoot};
+    auto open = The().openKeys.find(key);
+    if (open == The().openKeys.end()) Misuse("a key that is neither open nor HKLM or HKU");
+    return open->second;
+}
+
+// Windows accepts one trailing backslash after a subkey path.
 std::u16string KeyName(RegistryKey root, const WideChar* subKey) {
     ExpectRedirection("a registry call");
-    auto open = The().openKeys.find(root);
-    if (root != kLocalMachine && open == The().openKeys.end()) Misuse("only HKEY_LOCAL_MACHINE is modelled");
-    std::u16string name = (root == kLocalMachine ? u"" : open->second.second + u"\\") + Upper(Checked(subKey));
+    std::u16string name = Opened(root).second;
+    std::u16string sub = Upper(Checked(subKey));
+    if (!name.empty() && !sub.empty()) name += u"\\";
+    name += sub;
     if (!name.empty() && name.back() == u'\\') name.pop_back();
     return name;
 }
 
-std::string RootName(RegistryKey root) { return root == kLocalMachine ? "HKLM" : "key"; }
+std::string RootName(RegistryKey root) { return root == kLocalMachine ? "HKLM" : root == kUsers ? "HKU" : "key"; }
 
-// KEY_WOW64_64KEY picks the 64-bit view under WOW64 and is ignored elsewhere.
-fake::View ViewOf(std::uint32_t access) {
-    return The().wow64 && (access & kKeyWow64_64Key) ? fake::k64BitView : fake::kOwnView;
+// KEY_WOW64_64KEY picks the 64-bit view under WOW64 and is ignored elsewhere;
+// users' hives have one view only.
+fake::View ViewOf(std::uint32_t access, const std::u16string& name) {
+    bool users = name.rfind(kUsersRoot, 0) == 0;
+    return The().wow64 && (access & kKeyWow64_64Key) && !users ? fake::k64BitView : fake::kOwnView;
+}
+
+// The values of the key in view named name, or null when it is gone.
+Key* KeyAt(fake::View view, const std::u16string& name) {
+    auto found = The().keys[view].find(name);
+    return found == The().keys[view].end() ? nullptr : &found->second;
 }
 
 bool HasSubkeys(const std::map<std::u16string, Key>& keys, const std::u16string& name) {
@@ -129,7 +150,7 @@ long RegOpenKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t optio
     Log("RegOpenKeyExW(" + RootName(root) + ", " + fake::Shown(Checked(subKey)) + ", " + std::to_string(options) +
         ", " + Hex(access) + ")");
     std::u16string name = KeyName(root, subKey);
-    fake::View view = ViewOf(access);
+    fake::View view = ViewOf(access, name);
     auto found = The().keys[view].find(name);
     if (found == The().keys[view].end()) return kErrorFileNotFound;
     bool beyondReading = access & ~(kKeyRead | kKeyWow64_64Key);
@@ -145,11 +166,10 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
     ExpectRedirection("RegQueryValueExW");
     auto open = The().openKeys.find(key);
     if (open == The().openKeys.end()) Misuse("RegQueryValueExW on a key that is not open");
-    std::map<std::u16string, Key>& keys = The().keys[open->second.first];
-    auto found = keys.find(open->second.second);
-    if (found == keys.end()) return kErrorKeyDeleted;
-    auto value = found->second.values.find(Upper(valueName));
-    if (value == found->second.values.end()) return kErrorFileNotFound;
+    Key* found = KeyAt(open->second.first, open->second.second);
+    if (found == nullptr) return kErrorKeyDeleted;
+    auto value = found->values.find(Upper(valueName));
+    if (value == found->values.end()) return kErrorFileNotFound;
     const std::string& bytes = value->second.second;
     *type = value->second.first;
     std::uint32_t room = *size;
@@ -170,7 +190,8 @@ long RegDeleteKeyW(RegistryKey root, const WideChar* subKey) {
 
 long RegDeleteKeyExW(RegistryKey root, const WideChar* subKey, std::uint32_t access) {
     Log("RegDeleteKeyExW(" + RootName(root) + ", " + fake::Shown(Checked(subKey)) + ", " + Hex(access) + ")");
-    return DeleteKey(KeyName(root, subKey), ViewOf(access));
+    std::u16string name = KeyName(root, subKey);
+    return DeleteKey(name, ViewOf(access, name));
 }
 
 // Subkeys are named as created, in the order of their upper-case names.
@@ -178,13 +199,26 @@ long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::ui
     Log("RegEnumKeyExW(" + std::to_string(index) + ")");
     std::u16string parent = KeyName(key, u"") + u"\\";
     std::vector<std::u16string> children;
-    for (const auto& each : The().keys[The().openKeys.at(key).first]) {
+    for (const auto& each : The().keys[Opened(key).first]) {
         if (each.first.compare(0, parent.size(), parent) == 0 && LastComponent(each.first) == parent.size()) {
             children.push_back(each.second.path.substr(parent.size()));
         }
     }
     if (index >= children.size()) return kErrorNoMoreItems;
     std::uint32_t stored = CopiedWide(children[index], name, *size);
+    if (stored > *size) return kErrorMoreData;
+    *size = stored - 1;
+    return kErrorSuccess;
+}
+
+// Values are named in upper case, in that order.
+long RegEnumValueW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size) {
+    Log("RegEnumValueW(" + std::to_string(index) + ")");
+    std::pair<fake::View, std::u16string> open = Opened(key);
+    Key* found = KeyAt(open.first, open.second);
+    if (found == nullptr) return kErrorKeyDeleted;
+    if (index >= found->values.size()) return kErrorNoMoreItems;
+    std::uint32_t stored = CopiedWide(std::next(found->values.begin(), index)->first, name, *size);
     if (stored > *size) return kErrorMoreData;
     *size = stored - 1;
     return kErrorSuccess;

@@ -40,10 +40,12 @@
 //   unchecked. Asked about a "\\?\" or "\??\" path, which Windows leaves
 //   undocumented and Wine reads again, it aborts the test.
 // - A handle tells its file by volume serial and file index, which a link
-//   does not change and a file made anew does: unchecked.
+//   does not change and a file made anew does, and by its final path, links
+//   resolved: unchecked.
 // - GetCommandLineA is a best-fit copy of GetCommandLineW: FolderTreeNames.
 // - CreateFileW fails with ERROR_FILE_NOT_FOUND for what is not there (never
-//   ERROR_PATH_NOT_FOUND), ERROR_SHARING_VIOLATION for a file held without the
+//   ERROR_PATH_NOT_FOUND), ERROR_INVALID_NAME for a name with a character no
+//   name holds, ERROR_SHARING_VIOLATION for a file held without the
 //   sharing asked for: ScreenSaver.FileHeldOpenKeepsTheEntry; and
 //   ERROR_ACCESS_DENIED for a folder without FILE_FLAG_BACKUP_SEMANTICS or a
 //   file whose deletion is pending: unchecked.
@@ -132,6 +134,8 @@ void ShowAttributesAs(const std::string& path, std::uint32_t attributes);
 void DenyListing(const std::string& path);
 // An entry CreateFileW cannot open, whatever it asks.
 void DenyOpening(const std::string& path);
+// The entry's file index from now on, as another volume's may be the same.
+void SetFileIndex(const std::string& path, std::uint32_t index);
 bool Exists(const std::string& path);
 bool Exists(const std::u16string& path);
 std::uint32_t AttributesOf(const std::string& path);
@@ -196,7 +200,9 @@ void FailWindowStationQuery();
 void RemoveUser32();  // LoadUser32 fails
 
 // Registry keys under HKEY_LOCAL_MACHINE, by path ("Software\\..."), in the
-// view the program sees by default or, under WOW64, in the 64-bit one.
+// view the program sees by default or, under WOW64, in the 64-bit one; and
+// the users' hives under HKEY_USERS, by "HKEY_USERS\\" and the path, which
+// have the one view.
 enum View { kOwnView, k64BitView };
 const std::uint32_t kRegDword = 4;
 void AddKey(const std::string& path, View view = kOwnView);
