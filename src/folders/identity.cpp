@@ -1,14 +1,26 @@
 #include "folders/identity.h"
 
-int IdentityOf(const WideChar* path, platform::FileIdentity* identity) {
+namespace {
+
+int WhyNotOpened(std::uint32_t error) {
+    if (error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound) return kIdentityAbsent;
+    bool unreachable = error == platform::kErrorNotReady || error == platform::kErrorBadNetPath ||
+                       error == platform::kErrorBadNetName || error == platform::kErrorInvalidName;
+    return unreachable ? kIdentityUnreachable : kIdentityUnknown;
+}
+
+}  // namespace
+
+int IdentityOf(const WideChar* path, platform::FileIdentity* identity, LongPath* real) {
+    if (real != nullptr) CutPath(*real, 0);
     platform::Handle file = platform::CreateFileW(path, platform::kFileReadAttributes, platform::kFileShareAll,
                                                   platform::kOpenExisting, platform::kFileFlagBackupSemantics);
-    if (file == platform::kInvalidHandle) {
-        std::uint32_t error = platform::GetLastError();
-        bool absent = error == platform::kErrorFileNotFound || error == platform::kErrorPathNotFound;
-        return absent ? kIdentityAbsent : kIdentityUnknown;
-    }
+    if (file == platform::kInvalidHandle) return WhyNotOpened(platform::GetLastError());
     int read = platform::GetFileInformationByHandle(file, identity);
+    if (real != nullptr) {
+        std::uint32_t length = platform::GetFinalPathNameByHandleW(file, real->text, platform::kMaxLongPath);
+        CutPath(*real, length < platform::kMaxLongPath ? length : 0);
+    }
     platform::CloseHandle(file);
     return read ? kIdentityKnown : kIdentityUnknown;
 }

@@ -4,12 +4,11 @@
 #include "screensaver/saver_file.h"
 #include "screensaver/saver_path.h"
 #include "screensaver/uninstall_entry.h"
+#include "text/registry_text.h"
 
 namespace {
 
 const std::uint32_t kReadNativeView = platform::kKeyRead | platform::kKeyWow64_64Key;
-// A key's name is at most 255 characters.
-const std::uint32_t kKeyNameUnits = 256;
 
 // An entry without a usable PathToSCR names no file; one whose file is not
 // there names no other file.
@@ -23,7 +22,7 @@ int WhatEntrySays(platform::RegistryKey list, const WideChar* name, const platfo
     platform::FileIdentity found;
     if (ReadScreenSaverPath(entry, path)) {
         int known = NativeIdentityOf(path.text, &found);
-        if (known == kIdentityUnknown) says = kUndetermined;
+        if (known != kIdentityAbsent && known != kIdentityKnown) says = kUndetermined;
         if (known == kIdentityKnown && IsSameFile(found, saver)) says = kNamed;
     }
     platform::RegCloseKey(entry);

@@ -105,7 +105,7 @@ int RemoveNativeTwin(const WideChar* path) {
     platform::FileIdentity twin;
     int known = NativeIdentityOf(path, &twin);
     if (known == kIdentityAbsent) return RemoveFileAt(kNativeFiles, path);
-    if (known == kIdentityUnknown) return 0;
+    if (known != kIdentityKnown) return 0;
     int named = NamedByA64BitEntry(twin);
     return named == kNamed || (named == kNotNamed && RemoveFileAt(kNativeFiles, path));
 }

@@ -1,11 +1,10 @@
 #include "screensaver/uninstall_entry.h"
 
+#include "text/registry_text.h"
+
 const WideChar kUninstallListPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 namespace {
-
-// A key's name is at most 255 characters.
-const std::uint32_t kKeyNameUnits = 256;
 
 long DeleteKey(platform::RegistryKey root, const WideChar* subKey, std::uint32_t view) {
     return view == 0 ? platform::RegDeleteKeyW(root, subKey) : platform::RegDeleteKeyExW(root, subKey, view);

@@ -81,15 +81,25 @@ int FormLongPath(const WideChar* path, LongPath& full) {
     return 1;
 }
 
+int IsUncPath(const WideChar* full) { return StartsWithNoCase(AfterDevicePrefix(full), kUncRoot); }
+
 // A root is one component after the prefix ("C:", "Volume{...}"), or three
 // for a share ("UNC\server\share"); a separator at the end adds none.
 int IsRoot(const WideChar* full) {
     const WideChar* rest = AfterDevicePrefix(full);
-    int components = StartsWithNoCase(rest, kUncRoot) ? 3 : 1;
+    int components = IsUncPath(full) ? 3 : 1;
     for (const WideChar* at = rest; *at != 0; ++at) {
         if (*at == kSeparator && at[1] != 0 && --components == 0) return 0;
     }
     return 1;
+}
+
+int LiesWithin(const WideChar* path, const WideChar* folder) {
+    return StartsWithNoCase(path, folder) && path[WideLength(folder)] == kSeparator;
+}
+
+int IsSpelledAs(const WideChar* path, const WideChar* other) {
+    return StartsWithNoCase(path, other) && path[WideLength(other)] == 0;
 }
 
 // A separator at the end ends no folder; the one before it does.

@@ -31,9 +31,19 @@ void Unquote(WideChar* path);
 // formed or would pass Windows' limit.
 int FormLongPath(const WideChar* path, LongPath& full);
 
+// 1 if full, in the form above, lies on another machine ("\\?\UNC\...").
+int IsUncPath(const WideChar* full);
+
 // 1 if full, in the form above, names a drive's root, a share or a volume
 // as a whole: each holds every folder on it.
 int IsRoot(const WideChar* full);
+
+// 1 if path lies in folder, or below it, by their spelling: path begins
+// with folder's, A-Z and a-z as one, and then a separator.
+int LiesWithin(const WideChar* path, const WideChar* folder);
+
+// 1 if the two are spelled alike, A-Z and a-z as one.
+int IsSpelledAs(const WideChar* path, const WideChar* other);
 
 // Cuts full back to the folder that holds it, keeping the separator after a
 // root ("\\?\C:\"); 0, with full as it was, when it is a root.

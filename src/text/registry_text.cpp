@@ -6,6 +6,21 @@ const WideChar kCurrentVersionPath[] = u"Software\\Microsoft\\Windows\\CurrentVe
 
 namespace {
 
+const WideChar kSidStart[] = u"S-";
+const WideChar kClassesEnd[] = u"_Classes";
+const WideChar kDefaultHive[] = u".DEFAULT";
+
+int EndsWithNoCase(const WideChar* text, const WideChar* end) {
+    std::size_t length = WideLength(text);
+    std::size_t endLength = WideLength(end);
+    return length >= endLength && StartsWithNoCase(text + length - endLength, end);
+}
+
+int IsUserHive(const WideChar* name, int withDefault) {
+    if (withDefault && StartsWithNoCase(name, kDefaultHive) && name[WideLength(kDefaultHive)] == 0) return 1;
+    return StartsWithNoCase(name, kSidStart) && !EndsWithNoCase(name, kClassesEnd);
+}
+
 const std::uint32_t kUnits = platform::kMaxPath;
 const std::uint32_t kSize = kUnits * sizeof(WideChar);
 
@@ -41,6 +56,16 @@ int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* 
         text[stored] = 0;
     }
     return type == platform::kRegSz || Expand(text);
+}
+
+int NextUserHive(std::uint32_t* index, WideChar* name, int withDefault) {
+    for (;; ++*index) {
+        std::uint32_t size = kKeyNameUnits;
+        long status = platform::RegEnumKeyExW(platform::kUsers, *index, name, &size);
+        if (status == platform::kErrorNoMoreItems) return kNoMoreHives;
+        if (status != platform::kErrorSuccess) return kHivesUnreadable;
+        if (IsUserHive(name, withDefault)) return kHiveFound;
+    }
 }
 
 int ReadSystemText(const WideChar* keyPath, const WideChar* name, WideChar* text) {

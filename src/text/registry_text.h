@@ -19,4 +19,19 @@ int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* 
 // view).
 int ReadSystemText(const WideChar* keyPath, const WideChar* name, WideChar* text);
 
+// A key's name is at most 255 characters.
+const std::uint32_t kKeyNameUnits = 256;
+
+// What NextUserHive found.
+const int kNoMoreHives = 0;
+const int kHiveFound = 1;
+const int kHivesUnreadable = 2;  // the list cannot be read whole
+
+// The name, into name (kKeyNameUnits), of the first key under HKEY_USERS at
+// *index or after it that holds a person's settings: a hive loaded for a
+// signed-in user, named by their SID ("S-..."), not its "..._Classes" twin;
+// with withDefault, ".DEFAULT" too, the logon desktop's. *index is left
+// where it was found. Users who are not signed in have no hive there.
+int NextUserHive(std::uint32_t* index, WideChar* name, int withDefault);
+
 #endif

@@ -452,6 +452,69 @@ TEST(FolderTreeNames, ProgramDataAndAProfileHoweverSpelledStayAndAProductFolderI
     for (const std::string& made : {data + canary, profile + canary, product}) e2e::RemoveTree(made);
 }
 
+// One of a person's folders as their own settings record it (the value of
+// HKEY_CURRENT_USER's "User Shell Folders"), set for as long as this lives
+// and then put back, as Windows does when someone moves the folder.
+class MovedShellFolder {
+public:
+    MovedShellFolder(const char* name, const std::string& path) : name_(name) {
+        const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_) != ERROR_SUCCESS) return;
+        had_ = RegQueryValueExA(key_, name, nullptr, &type_, was_, &size_) == ERROR_SUCCESS;
+        moved_ = RegSetValueExA(key_, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS;
+    }
+    ~MovedShellFolder() {
+        if (key_ == nullptr) return;
+        if (had_) RegSetValueExA(key_, name_, 0, type_, was_, size_);
+        if (!had_) RegDeleteValueA(key_, name_);
+        RegCloseKey(key_);
+    }
+    MovedShellFolder(const MovedShellFolder&) = delete;
+    MovedShellFolder& operator=(const MovedShellFolder&) = delete;
+    bool Moved() const { return moved_; }
+
+private:
+    const char* name_;
+    HKEY key_ = nullptr;
+    DWORD type_ = 0;
+    BYTE was_[MAX_PATH * 2] = {};
+    DWORD size_ = sizeof was_;
+    bool had_ = false;
+    bool moved_ = false;
+};
+
+// A person's own folders, which an installer is handed when a person
+// chooses one to install into: the Desktop, directly in their profile, and
+// Documents moved out of it. Both keep every file; a product's folder in
+// Documents goes.
+TEST(FolderTreeNames, APersonsDesktopAndMovedDocumentsStayAndAProductFolderInThemGoes) {
+    char profile[MAX_PATH] = "";
+    ASSERT_NE(GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH), 0u);
+    std::string pid = std::to_string(GetCurrentProcessId());
+    std::string desktopFile = std::string(profile) + "\\Desktop\\e2e-notes-" + pid + ".txt";
+    std::string documents = std::string(profile, 2) + "\\e2e-Documents-" + pid;
+    std::string product = documents + "\\E2E Saver";
+    ASSERT_TRUE(e2e::MakeFile(desktopFile));
+    ASSERT_TRUE(e2e::MakeFolder(documents));
+    ASSERT_TRUE(e2e::MakeFile(documents + "\\letter.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(e2e::MakeFolder(product));
+    ASSERT_TRUE(e2e::MakeFile(product + "\\saver.scr"));
+    {
+        MovedShellFolder moved("Personal", documents);
+        ASSERT_TRUE(moved.Moved());
+        for (const std::string& chosen : {std::string(profile) + "\\Desktop", documents}) {
+            EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + chosen).timedOut) << chosen;
+        }
+        EXPECT_EQ(e2e::ContentOf(desktopFile), desktopFile);
+        EXPECT_EQ(e2e::ContentOf(documents + "\\letter.txt"), documents + "\\letter.txt");
+        EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + product).timedOut);
+        EXPECT_FALSE(e2e::Exists(product));
+    }
+    e2e::RemoveTree(documents);
+    e2e::RemoveTree(desktopFile);
+}
+
 // ソ and 表 end in the byte 0x5C, which is no separator in code page 932.
 TEST(CodePage932, TreeWhoseNamesHoldSecondBytes5CIsRemovedCompletely) {
     E2E_REQUIRE(GetACP() == 932, "UNINSTALL_E2E_EXPECT_ACP", "ANSI code page 932");

@@ -18,6 +18,8 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 
 const std::uint32_t kMarked = fake::kReadOnly | fake::kHidden | fake::kSystem;
+const std::string kProfileList = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const std::string kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 // The calls that change something, in order.
 std::vector<std::string> Changes() {
@@ -144,13 +146,13 @@ TEST_F(FolderTreeTest, MissingEmptyOrWildcardArgumentRemovesNothing) {
 
 // An argument built from a variable left empty or expanded wrongly, or with
 // a ".." too many: the system's own folders stay, however spelled, and so
-// does what holds them. A product's folder below one of them goes. The
+// does what holds them, and every folder directly in one that holds the
+// profiles, listed or not. A product's folder below one of them goes. The
 // environment is trimmed: the native Program Files come from the registry,
-// and ProfilesDirectory does not expand, so its profile is known from the
-// profile list alone.
+// and ProfilesDirectory expands with the Windows folder's drive.
 TEST_F(FolderTreeTest, SystemFoldersAndWhatHoldsThemStay) {
-    const std::string profileList = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-    const std::string currentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const std::string& profileList = kProfileList;
+    const std::string& currentVersion = kCurrentVersion;
     fake::SetWow64();
     for (const char* variable : {"ProgramW6432", "CommonProgramW6432", "SystemDrive"}) fake::SetEnvironment(variable, "");
     fake::SetString(currentVersion, "ProgramFilesDir", fake::kProgramFiles, fake::k64BitView);
@@ -162,7 +164,8 @@ TEST_F(FolderTreeTest, SystemFoldersAndWhatHoldsThemStay) {
     const std::string kept[] = {
         "C:\\Windows", "C:\\Windows\\System32", "C:\\Windows\\SysWOW64", "C:\\Program Files",
         "C:\\Program Files (x86)", "C:\\Program Files\\Common Files", "C:\\Program Files (x86)\\Common Files",
-        "C:\\ProgramData", "C:\\Users\\Public", "C:\\Profiles", "C:\\Profiles\\Someone", "C:\\Users",
+        "C:\\ProgramData", "C:\\Users\\Public", "C:\\Profiles", "C:\\Profiles\\Someone", "C:\\Profiles\\Unlisted",
+        "C:\\Users", "C:\\Users\\Unlisted",
         fake::kUserProfile, std::string(fake::kUserProfile) + "\\AppData\\Roaming", "D:\\",
     };
     for (const std::string& folder : kept) {
@@ -188,17 +191,85 @@ TEST_F(FolderTreeTest, SystemFoldersAndWhatHoldsThemStay) {
 }
 
 // Neither a folder that cannot be opened, nor one beside a system folder
-// that is there but cannot be opened, can be told apart from a system
-// folder: neither is touched.
+// that is there but cannot be opened or a profile list that cannot be read,
+// can be told apart from a system folder: neither is touched.
 TEST_F(FolderTreeTest, WhatCannotBeJudgedStays) {
     fake::AddFile("C:\\ProgramData\\keep.txt");
     fake::AddFile("C:\\S\\a.txt");
     fake::AddFile("C:\\T\\b.txt");
     fake::DenyOpening("C:\\T");
     Remove("C:\\T");
+    fake::DenyReading(kProfileList + "\\S-1-5-21-1");
+    Remove("C:\\S");
+    EXPECT_THAT(Changes(), IsEmpty());
+    fake::Reset();
+    fake::AddFile("C:\\S\\a.txt");
+    fake::AddFile("C:\\ProgramData\\keep.txt");
     fake::DenyOpening("C:\\ProgramData");
     Remove("C:\\S");
     EXPECT_THAT(Changes(), IsEmpty());
+}
+
+// A trimmed environment, as a deployment tool may leave it: the profile
+// list's folders, written with %SystemDrive%, expand all the same.
+TEST_F(FolderTreeTest, WithoutSystemDriveTheProfileListsFoldersStay) {
+    for (const char* variable : {"SystemDrive", "ALLUSERSPROFILE", "PUBLIC", "USERPROFILE"}) {
+        fake::SetEnvironment(variable, "");
+    }
+    for (const char* name : {"ProgramData", "Public", "Default"}) {
+        std::string folder = std::string("C:\\Users\\") + name;
+        fake::SetValue(kProfileList, name, platform::kRegExpandSz, "%SystemDrive%\\Users\\" + std::string(name) + '\0');
+        fake::AddFile(folder + "\\keep.txt");
+        Remove(folder);
+    }
+    EXPECT_THAT(Changes(), IsEmpty());
+}
+
+// Another person signed in: their own settings name their Documents, moved
+// within their profile, with %USERPROFILE%, which is theirs, not this
+// process's. A product's folder in it goes.
+TEST_F(FolderTreeTest, AnotherPersonsMovedDocumentsStay) {
+    const std::string papers = "C:\\Users\\Other\\Work\\Papers";
+    const std::string hive = "HKEY_USERS\\S-1-5-21-9";
+    fake::SetString(kProfileList + "\\S-1-5-21-9", "ProfileImagePath", "C:\\Users\\Other");
+    fake::SetValue(hive + "\\" + kCurrentVersion + "\\Explorer\\User Shell Folders", "Personal",
+                   platform::kRegExpandSz, std::string("%USERPROFILE%\\Work\\Papers") + '\0');
+    fake::AddKey(hive + "_Classes");
+    fake::AddFile(papers + "\\keep.txt");
+    fake::AddFile(papers + "\\Saver\\s.scr");
+    Remove(papers);
+    EXPECT_TRUE(fake::Exists(papers + "\\keep.txt"));
+    Remove(papers + "\\Saver");
+    EXPECT_FALSE(fake::Exists(papers + "\\Saver"));
+}
+
+// A folder that cannot be reached now is not there for this machine: an
+// APPDATA that names what no folder can be, and a LOCALAPPDATA on another
+// machine, which is not even asked, block nothing.
+TEST_F(FolderTreeTest, UnreachableFolderBlocksNothing) {
+    fake::SetEnvironment("APPDATA", std::string(fake::kUserProfile) + "\\<Roaming>");
+    fake::SetEnvironment("LOCALAPPDATA", "\\\\server\\share\\Local");
+    fake::AddFile("C:\\Saver\\s.scr");
+    Remove("C:\\Saver");
+    EXPECT_FALSE(fake::Exists("C:\\Saver"));
+    EXPECT_THAT(fake::CallsTo("CreateFileW"), Not(::testing::Contains(HasSubstr("server"))));
+}
+
+// Folders are told by volume and file index together: NTFS gives every
+// volume's root the same index, and another volume may hold any other.
+// ProgramData moved elsewhere through a link is judged where it really lies.
+TEST_F(FolderTreeTest, FoldersAreJudgedByVolumeAndWhereTheyReallyLie) {
+    fake::AddFile("C:\\Saver\\s.scr");
+    fake::AddFile("D:\\Docs\\keep.txt");
+    fake::SetFileIndex("C:\\Saver", 0x777);
+    fake::SetFileIndex("D:\\Docs", 0x777);
+    fake::SetEnvironment("APPDATA", "D:\\Docs");
+    fake::AddFile("C:\\data\\ProgramData\\keep.txt");
+    fake::AddLink("C:\\ProgramData", "C:\\data\\ProgramData");
+    Remove("C:\\data");
+    Remove("C:\\Saver");
+    EXPECT_TRUE(fake::Exists("C:\\data\\ProgramData\\keep.txt"));
+    EXPECT_FALSE(fake::Exists("C:\\Saver"));
 }
 
 // Named after "\\.\", whose every reading cuts a trailing dot, the folder
