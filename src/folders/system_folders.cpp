@@ -15,19 +15,23 @@ const DirectoryCall kDirectoryCalls[] = {platform::GetWindowsDirectoryW, platfor
 // native one. Elsewhere it is not there.
 const WideChar kNativeSystemFolder[] = u"\\Sysnative";
 const WideChar kUserProfile[] = u"USERPROFILE";
-const WideChar kSystemRoot[] = u"SystemRoot";
-const WideChar kSystemDrive[] = u"SystemDrive";
+// The registry writes its folders with these, which a trimmed environment
+// may lack: the Windows folder gives the first, and its drive the second.
+const WideChar* const kSystemVariables[] = {u"SystemRoot", u"SystemDrive"};
+// The last two are profiles.
 const WideChar* const kFolderVariables[] = {
     u"ProgramFiles",       u"ProgramFiles(x86)", u"ProgramW6432", u"CommonProgramFiles", u"CommonProgramFiles(x86)",
-    u"CommonProgramW6432", u"ALLUSERSPROFILE",   u"APPDATA",      u"LOCALAPPDATA",
+    u"CommonProgramW6432", u"ALLUSERSPROFILE",   u"APPDATA",      u"LOCALAPPDATA",       u"PUBLIC",
+    kUserProfile,
 };
-const WideChar* const kProfileVariables[] = {u"PUBLIC", kUserProfile};
+const std::size_t kFolderVariableCount = sizeof kFolderVariables / sizeof *kFolderVariables;
+const std::size_t kFirstProfileVariable = kFolderVariableCount - 2;
 const WideChar* const kProgramFolderValues[] = {u"ProgramFilesDir", u"ProgramFilesDir (x86)", u"CommonFilesDir",
                                                 u"CommonFilesDir (x86)"};
 const WideChar kProfileList[] = u"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-const WideChar kProgramData[] = u"ProgramData";
-// ProfilesDirectory holds the profiles; Public and Default are profiles.
-const WideChar* const kProfileListHolders[] = {u"ProfilesDirectory", u"Public", u"Default"};
+// After ProgramData, ProfilesDirectory holds the profiles; Public and
+// Default are profiles.
+const WideChar* const kProfileListFolders[] = {u"ProgramData", u"ProfilesDirectory", u"Public", u"Default"};
 const WideChar kProfileImagePath[] = u"ProfileImagePath";
 // Under CurrentVersion, in a user's hive and the machine's: the folders
 // Windows gives Desktop, Documents, Downloads, the Start menu and the rest,
@@ -83,16 +87,15 @@ void JudgeScratch(Guard& guard, int holds) {
     if (known == kIdentityAbsent || known == kIdentityUnreachable) return;
     guard.refused = known == kIdentityUnknown || IsSameFile(found, guard.argument) ||
                     (holds && (IsSameFile(found, guard.parent) || IsSameFile(found, guard.realParent)));
-    if (guard.real.length == 0 || guard.argumentReal.length == 0) {
-        RefuseIfAbove(guard, guard.scratch);
-        RefuseIfAbove(guard, guard.real);
-        return;
-    }
     // Final paths hold no link and no other spelling: one lies in the other
     // as its path begins with the other's. A spelling that is not the final
-    // path may lead through a link, and each folder it names is opened.
-    guard.refused = guard.refused || LiesWithin(guard.real.text, guard.argumentReal.text);
-    if (!IsSpelledAs(guard.scratch.text, guard.real.text)) RefuseIfAbove(guard, guard.scratch);
+    // path may lead through a link, and each folder it names is opened; so
+    // is each where Windows gives no final path.
+    if (guard.real.length > 0 && guard.argumentReal.length > 0) {
+        guard.refused = guard.refused || LiesWithin(guard.real.text, guard.argumentReal.text);
+        if (IsSpelledAs(guard.scratch.text, guard.real.text)) return;
+    }
+    RefuseIfAbove(guard, guard.scratch);
 }
 
 // Forms folder, unless the argument is refused already.
@@ -118,12 +121,9 @@ void JudgeSystemDirectories(Guard& guard) {
 // The folder that holds USERPROFILE holds the profiles, unless it is a root.
 void JudgeEnvironment(Guard& guard) {
     FolderText value;
-    for (const WideChar* variable : kFolderVariables) {
-        if (Fits(platform::GetEnvironmentVariableW(variable, value, platform::kMaxPath))) Judge(guard, value, 0);
-    }
-    for (const WideChar* variable : kProfileVariables) {
-        if (Fits(platform::GetEnvironmentVariableW(variable, value, platform::kMaxPath))) {
-            Judge(guard, value, kHoldsOwnFolders);
+    for (std::size_t at = 0; at < kFolderVariableCount; ++at) {
+        if (Fits(platform::GetEnvironmentVariableW(kFolderVariables[at], value, platform::kMaxPath))) {
+            Judge(guard, value, at >= kFirstProfileVariable);
         }
     }
     if (Fits(platform::GetEnvironmentVariableW(kUserProfile, value, platform::kMaxPath)) &&
@@ -136,10 +136,8 @@ void JudgeEnvironment(Guard& guard) {
 // nothing; one that is there but cannot be opened cannot be judged.
 int OpenToJudge(Guard& guard, platform::RegistryKey key, const WideChar* subKey, platform::RegistryKey* opened) {
     long status = platform::RegOpenKeyExW(key, subKey, 0, kRead, opened);
-    if (status == platform::kErrorSuccess) return 1;
-    *opened = 0;
-    guard.refused = guard.refused || status != platform::kErrorFileNotFound;
-    return 0;
+    guard.refused = guard.refused || (status != platform::kErrorSuccess && status != platform::kErrorFileNotFound);
+    return status == platform::kErrorSuccess;
 }
 
 // The name of the index-th subkey of key, or with values set its index-th
@@ -157,8 +155,9 @@ int NextName(Guard& guard, platform::RegistryKey key, std::uint32_t index, WideC
 // for the few that are no path.
 void JudgeShellFolders(Guard& guard, platform::RegistryKey root) {
     platform::RegistryKey version = 0;
+    if (!OpenToJudge(guard, root, kCurrentVersionPath, &version)) return;
     platform::RegistryKey explorer = 0;
-    if (OpenToJudge(guard, root, kCurrentVersionPath, &version) && OpenToJudge(guard, version, kExplorer, &explorer)) {
+    if (OpenToJudge(guard, version, kExplorer, &explorer)) {
         for (const WideChar* keyName : kShellFolders) {
             platform::RegistryKey folders = 0;
             if (!OpenToJudge(guard, explorer, keyName, &folders)) continue;
@@ -169,9 +168,9 @@ void JudgeShellFolders(Guard& guard, platform::RegistryKey root) {
             }
             platform::RegCloseKey(folders);
         }
+        platform::RegCloseKey(explorer);
     }
-    if (explorer != 0) platform::RegCloseKey(explorer);
-    if (version != 0) platform::RegCloseKey(version);
+    platform::RegCloseKey(version);
 }
 
 // The profile ProfileList gives the user whose SID is sid, into path.
@@ -225,9 +224,8 @@ void JudgeRegistry(Guard& guard) {
     for (const WideChar* name : kProgramFolderValues) {
         if (ReadSystemText(kCurrentVersionPath, name, value)) Judge(guard, value, 0);
     }
-    if (ReadSystemText(kProfileList, kProgramData, value)) Judge(guard, value, 0);
-    for (const WideChar* name : kProfileListHolders) {
-        if (ReadSystemText(kProfileList, name, value)) Judge(guard, value, kHoldsOwnFolders);
+    for (std::size_t at = 0; at < sizeof kProfileListFolders / sizeof *kProfileListFolders; ++at) {
+        if (ReadSystemText(kProfileList, kProfileListFolders[at], value)) Judge(guard, value, at > 0);
     }
     JudgeShellFolders(guard, platform::kLocalMachine);
     JudgeProfiles(guard);
@@ -250,18 +248,15 @@ int ReadArgument(Guard& guard, const LongPath& folder) {
     return guard.argumentReal.length == 0 || ReadHolder(guard, guard.argumentReal, &guard.realParent);
 }
 
-// The registry writes its folders with these, which a trimmed environment
-// may lack; the Windows folder gives both.
 void SetSystemVariables() {
     FolderText windows;
     FolderText value;
     if (!Fits(platform::GetWindowsDirectoryW(windows, platform::kMaxPath))) return;
-    if (!Fits(platform::GetEnvironmentVariableW(kSystemRoot, value, platform::kMaxPath))) {
-        platform::SetEnvironmentVariableW(kSystemRoot, windows);
-    }
-    windows[2] = 0;  // its drive, "C:"
-    if (!Fits(platform::GetEnvironmentVariableW(kSystemDrive, value, platform::kMaxPath))) {
-        platform::SetEnvironmentVariableW(kSystemDrive, windows);
+    for (const WideChar* variable : kSystemVariables) {
+        if (!Fits(platform::GetEnvironmentVariableW(variable, value, platform::kMaxPath))) {
+            platform::SetEnvironmentVariableW(variable, windows);
+        }
+        windows[2] = 0;  // the drive, "C:"
     }
 }
 
