@@ -51,6 +51,7 @@ const std::uint32_t kOpenExisting = 3;
 
 const std::uint32_t kKeyAllAccess = 0xF003F;
 const std::uint32_t kKeyRead = 0x20019;
+const std::uint32_t kKeySetValue = 0x0002;
 const std::uint32_t kKeyWow64_64Key = 0x0100;  // the 64-bit view, under WOW64
 const std::uint32_t kRegSz = 1;
 const std::uint32_t kRegExpandSz = 2;
@@ -120,6 +121,9 @@ long RegQueryValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t*
 long RegEnumKeyExW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
 // The name of the index-th value of key; its data is read by name.
 long RegEnumValueW(RegistryKey key, std::uint32_t index, WideChar* name, std::uint32_t* size);
+long RegSetValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size);
+long RegDeleteValueW(RegistryKey key, const WideChar* valueName);
 long RegDeleteKeyW(RegistryKey root, const WideChar* subKey);
 // Deletes every subkey and value of key. Windows before Vista lacks it:
 // there it yields kErrorCallNotImplemented.

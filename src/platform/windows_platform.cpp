@@ -32,7 +32,7 @@ static_assert(platform::kErrorAccessDenied == ERROR_ACCESS_DENIED, "");
 static_assert(platform::kErrorNotReady == ERROR_NOT_READY && platform::kErrorBadNetPath == ERROR_BAD_NETPATH, "");
 static_assert(platform::kErrorBadNetName == ERROR_BAD_NET_NAME && platform::kErrorInvalidName == ERROR_INVALID_NAME, "");
 static_assert(platform::kErrorSharingViolation == ERROR_SHARING_VIOLATION, "");
-static_assert(platform::kKeyRead == KEY_READ, "");
+static_assert(platform::kKeyRead == KEY_READ && platform::kKeySetValue == KEY_SET_VALUE, "");
 static_assert(platform::kErrorMoreData == ERROR_MORE_DATA, "");
 static_assert(platform::kErrorCallNotImplemented == ERROR_CALL_NOT_IMPLEMENTED, "");
 static_assert(platform::kWsfVisible == WSF_VISIBLE, "");
@@ -179,6 +179,15 @@ long RegEnumValueW(RegistryKey key, std::uint32_t index, WideChar* name, std::ui
     LONG status = ::RegEnumValueW(ToKey(key), index, ToWide(name), &length, nullptr, nullptr, nullptr, nullptr);
     *size = length;
     return status;
+}
+
+long RegSetValueExW(RegistryKey key, const WideChar* valueName, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size) {
+    return ::RegSetValueExW(ToKey(key), ToWide(valueName), 0, type, data, size);
+}
+
+long RegDeleteValueW(RegistryKey key, const WideChar* valueName) {
+    return ::RegDeleteValueW(ToKey(key), ToWide(valueName));
 }
 
 long RegDeleteKeyW(RegistryKey root, const WideChar* subKey) { return ::RegDeleteKeyW(ToKey(root), ToWide(subKey)); }
