@@ -10,17 +10,19 @@ namespace {
 
 const std::uint32_t kReadNativeView = platform::kKeyRead | platform::kKeyWow64_64Key;
 
-// An entry without a usable PathToSCR names no file; one whose file is not
-// there names no other file.
+// An entry without PathToSCR names no file, and one whose file is not there
+// names no other file; one whose PathToSCR cannot be read or used, or whose
+// file cannot be opened, might name it.
 int WhatEntrySays(platform::RegistryKey list, const WideChar* name, const platform::FileIdentity& saver,
                   LongPath& path) {
     platform::RegistryKey entry = 0;
     long status = platform::RegOpenKeyExW(list, name, 0, kReadNativeView, &entry);
     if (status == platform::kErrorFileNotFound) return kNotNamed;
     if (status != platform::kErrorSuccess) return kUndetermined;
-    int says = kNotNamed;
+    int read = ReadScreenSaverPath(entry, path);
+    int says = read == kValueUnusable ? kUndetermined : kNotNamed;
     platform::FileIdentity found;
-    if (ReadScreenSaverPath(entry, path)) {
+    if (read == kValueRead) {
         int known = NativeIdentityOf(path.text, &found);
         if (known != kIdentityAbsent && known != kIdentityKnown) says = kUndetermined;
         if (known == kIdentityKnown && IsSameFile(found, saver)) says = kNamed;

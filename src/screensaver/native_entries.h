@@ -10,7 +10,9 @@
 // What the entries say of a file.
 const int kNotNamed = 0;
 const int kNamed = 1;
-const int kUndetermined = 2;  // the list, an entry or a file could not be read
+// The list or an entry could not be read, an entry's PathToSCR cannot be
+// used, or its file cannot be opened.
+const int kUndetermined = 2;
 
 // Whether the PathToSCR of an entry of the 64-bit view, read and expanded
 // as a 64-bit process would and opened with redirection off, reaches the

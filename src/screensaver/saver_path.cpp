@@ -44,7 +44,8 @@ int UseNativeFolders() {
 
 int ReadScreenSaverPath(platform::RegistryKey key, LongPath& path) {
     WideChar value[platform::kMaxPath];
-    if (!ReadRegistryText(key, kPathValueName, value)) return 0;
+    int read = ReadRegistryValue(key, kPathValueName, value);
+    if (read != kValueRead) return read;
     Unquote(value);
-    return NamesOneFile(value) && FormLongPath(value, path);
+    return NamesOneFile(value) && FormLongPath(value, path) ? kValueRead : kValueUnusable;
 }

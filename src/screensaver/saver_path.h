@@ -3,12 +3,14 @@
 #define UNINSTALL_SCREENSAVER_SAVER_PATH_H
 
 #include "text/long_path.h"
+#include "text/registry_text.h"
 
 // Reads PathToSCR of the open key, in UTF-16, and forms its full path into
-// path. 1 only when the value is a string that fits 259 characters and the
-// terminator, before expansion and after, and, taken out of one pair of
-// quotes, is a full path to one file; after any other outcome path names
-// nothing.
+// path. kValueRead only when the value is a string that fits 259 characters
+// and the terminator, before expansion and after, and, taken out of one pair
+// of quotes, is a full path to one file; kValueAbsent when the entry has no
+// PathToSCR, and kValueUnusable for any other. After any outcome but
+// kValueRead path names nothing.
 int ReadScreenSaverPath(platform::RegistryKey key, LongPath& path);
 
 // From now on values expand as a 64-bit process would expand them, with the

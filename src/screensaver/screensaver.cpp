@@ -67,7 +67,7 @@ void RemoveScreenSaver(const char* name, const WideChar* wideName) {
     if (OpenUninstallEntry(keyPath, &entry)) {
         // A 64-bit installer's value names the folders a 64-bit process has.
         LongPath path = NewLongPath();
-        if ((entry.view == 0 || UseNativeFolders()) && ReadScreenSaverPath(entry.key, path)) {
+        if ((entry.view == 0 || UseNativeFolders()) && ReadScreenSaverPath(entry.key, path) == kValueRead) {
             RemoveFileAndEntry(keyPath, name, path.text, entry);
         }
         FreeLongPath(path);

@@ -41,21 +41,34 @@ int Expand(WideChar* text) {
     return 1;
 }
 
-}  // namespace
-
-int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* text) {
+int ReadString(platform::RegistryKey key, const WideChar* name, WideChar* text, int expandAlways) {
     std::uint32_t type = 0;
     std::uint32_t size = kSize;
     long status = platform::RegQueryValueExW(key, name, &type, reinterpret_cast<unsigned char*>(text), &size);
-    if (status != platform::kErrorSuccess || size > kSize) return 0;
-    if (type != platform::kRegSz && type != platform::kRegExpandSz) return 0;
+    if (status == platform::kErrorFileNotFound) return kValueAbsent;
+    if (status != platform::kErrorSuccess || size > kSize) return kValueUnusable;
+    if (type != platform::kRegSz && type != platform::kRegExpandSz) return kValueUnusable;
     std::uint32_t stored = size / static_cast<std::uint32_t>(sizeof(WideChar));
     if (!IsTerminatedWithin(text, stored)) {
         // Stored without its terminator: add one if there is room for it.
-        if (stored == kUnits) return 0;
+        if (stored == kUnits) return kValueUnusable;
         text[stored] = 0;
     }
-    return type == platform::kRegSz || Expand(text);
+    return (type == platform::kRegSz && !expandAlways) || Expand(text) ? kValueRead : kValueUnusable;
+}
+
+}  // namespace
+
+int ReadRegistryValue(platform::RegistryKey key, const WideChar* name, WideChar* text) {
+    return ReadString(key, name, text, 0);
+}
+
+int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* text) {
+    return ReadString(key, name, text, 0) == kValueRead;
+}
+
+int ReadExpandedText(platform::RegistryKey key, const WideChar* name, WideChar* text) {
+    return ReadString(key, name, text, 1) == kValueRead;
 }
 
 int NextUserHive(std::uint32_t* index, WideChar* name, int withDefault) {

@@ -8,11 +8,22 @@
 // folders.
 extern const WideChar kCurrentVersionPath[];
 
-// Reads the value name of key into text, a buffer of kMaxPath units: 1 for
-// a string (REG_SZ, or REG_EXPAND_SZ expanded with this process's
-// environment) that fits with its terminator, one being added when it was
-// stored without. After any other outcome text names nothing.
+// What a value held.
+const int kValueAbsent = 0;  // the key has no such value
+const int kValueRead = 1;
+const int kValueUnusable = 2;  // it is there, but no string that fits
+
+// Reads the value name of key into text, a buffer of kMaxPath units:
+// kValueRead for a string (REG_SZ, or REG_EXPAND_SZ expanded with this
+// process's environment) that fits with its terminator, one being added when
+// it was stored without. After any other outcome text names nothing.
+int ReadRegistryValue(platform::RegistryKey key, const WideChar* name, WideChar* text);
+
+// 1 where ReadRegistryValue gives kValueRead.
 int ReadRegistryText(platform::RegistryKey key, const WideChar* name, WideChar* text);
+
+// The same, but a REG_SZ value is expanded too, as Windows reads some.
+int ReadExpandedText(platform::RegistryKey key, const WideChar* name, WideChar* text);
 
 // The same for a value of HKEY_LOCAL_MACHINE\keyPath in the registry's
 // 64-bit view, where Windows keeps its own (on 32-bit Windows, its only

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "fake_windows_test.h"
@@ -459,6 +460,41 @@ TEST_F(Wow64ScreenSaverTest, EntryInThe64BitViewIsFoundAndItsNativeFileRemoved) 
     EXPECT_TRUE(fake::Exists(kSaver32));
     EXPECT_FALSE(fake::KeyExists(kEntry, fake::k64BitView));
     ExpectRemovedAndSaid();
+}
+
+// Where it cannot be told whether a 64-bit entry names the native twin, the
+// twin may be another product's: it stays, with the failure box, and so
+// does this entry.
+TEST_F(Wow64ScreenSaverTest, NativeTwinThatCannotBeToldStaysWithTheFailureBox) {
+    const std::string other = kList + "\\Other Saver";
+    const std::string elsewhere = "C:\\Savers\\Other.scr";
+    const struct {
+        const char* what;
+        std::function<void()> setUp;
+    } cases[] = {
+        {"the twin cannot be opened", [] { fake::DenyOpening(kSaver); }},
+        {"a 64-bit entry's saver cannot be opened",
+         [&] {
+             fake::AddFile(elsewhere);
+             fake::DenyOpening(elsewhere);
+             fake::SetString(other, "PathToSCR", elsewhere, fake::k64BitView);
+         }},
+        {"a 64-bit entry's PathToSCR cannot be used",
+         [&] { fake::SetString(other, "PathToSCR", "%SystemRoot%\\System32\\My Saver.scr", fake::k64BitView); }},
+    };
+    for (const auto& saver : cases) {
+        SCOPED_TRACE(saver.what);
+        fake::Reset();
+        SetUp();
+        fake::AddFile(kSaver);
+        fake::SetString(kEntry, "PathToSCR", kSaver);
+        saver.setUp();
+        Uninstall("My Saver");
+        EXPECT_TRUE(fake::Exists(kSaver));
+        EXPECT_TRUE(fake::KeyExists(kEntry));
+        ASSERT_EQ(fake::Boxes().size(), 1u);
+        EXPECT_EQ(fake::Boxes()[0].text, kNotRemoved);
+    }
 }
 
 TEST_F(Wow64ScreenSaverTest, NativeFileStillReadableKeepsThe64BitEntry) {
