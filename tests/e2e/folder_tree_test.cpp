@@ -452,38 +452,6 @@ TEST(FolderTreeNames, ProgramDataAndAProfileHoweverSpelledStayAndAProductFolderI
     for (const std::string& made : {data + canary, profile + canary, product}) e2e::RemoveTree(made);
 }
 
-// One of a person's folders as their own settings record it (the value of
-// HKEY_CURRENT_USER's "User Shell Folders"), set for as long as this lives
-// and then put back, as Windows does when someone moves the folder.
-class MovedShellFolder {
-public:
-    MovedShellFolder(const char* name, const std::string& path) : name_(name) {
-        const char kKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_) != ERROR_SUCCESS) return;
-        had_ = RegQueryValueExA(key_, name, nullptr, &type_, was_, &size_) == ERROR_SUCCESS;
-        moved_ = RegSetValueExA(key_, name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                                static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS;
-    }
-    ~MovedShellFolder() {
-        if (key_ == nullptr) return;
-        if (had_) RegSetValueExA(key_, name_, 0, type_, was_, size_);
-        if (!had_) RegDeleteValueA(key_, name_);
-        RegCloseKey(key_);
-    }
-    MovedShellFolder(const MovedShellFolder&) = delete;
-    MovedShellFolder& operator=(const MovedShellFolder&) = delete;
-    bool Moved() const { return moved_; }
-
-private:
-    const char* name_;
-    HKEY key_ = nullptr;
-    DWORD type_ = 0;
-    BYTE was_[MAX_PATH * 2] = {};
-    DWORD size_ = sizeof was_;
-    bool had_ = false;
-    bool moved_ = false;
-};
-
 // A person's own folders, which an installer is handed when a person
 // chooses one to install into: the Desktop, directly in their profile, and
 // Documents moved out of it. Both keep every file; a product's folder in
@@ -501,8 +469,11 @@ TEST(FolderTreeNames, APersonsDesktopAndMovedDocumentsStayAndAProductFolderInThe
     ASSERT_TRUE(e2e::MakeFolder(product));
     ASSERT_TRUE(e2e::MakeFile(product + "\\saver.scr"));
     {
-        MovedShellFolder moved("Personal", documents);
-        ASSERT_TRUE(moved.Moved());
+        // Moved, as Windows records it when someone moves the folder.
+        e2e::TemporaryValue moved(HKEY_CURRENT_USER,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                                  "Personal", documents, REG_EXPAND_SZ);
+        ASSERT_TRUE(moved.Set());
         for (const std::string& chosen : {std::string(profile) + "\\Desktop", documents}) {
             EXPECT_FALSE(e2e::Run("uninstall.exe RMDIR " + chosen).timedOut) << chosen;
         }

@@ -304,6 +304,42 @@ NativeFileSystem::NativeFileSystem() { EXPECT_TRUE(Wow64DisableWow64FsRedirectio
 
 NativeFileSystem::~NativeFileSystem() { Wow64RevertWow64FsRedirection(saved_); }
 
+TemporaryValue::TemporaryValue(HKEY root, const char* key, const char* name, const std::string& text, DWORD type)
+    : name_(name) {
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) !=
+        ERROR_SUCCESS) {
+        key_ = nullptr;
+        return;
+    }
+    char was[4096];
+    DWORD size = sizeof was;
+    had_ = RegQueryValueExA(key_, name, nullptr, &type_, reinterpret_cast<BYTE*>(was), &size) == ERROR_SUCCESS;
+    if (had_) was_.assign(was, size);
+    set_ = RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+TemporaryValue::~TemporaryValue() {
+    if (key_ == nullptr) return;
+    if (had_) {
+        RegSetValueExA(key_, name_.c_str(), 0, type_, reinterpret_cast<const BYTE*>(was_.data()),
+                       static_cast<DWORD>(was_.size()));
+    } else {
+        RegDeleteValueA(key_, name_.c_str());
+    }
+    RegCloseKey(key_);
+}
+
+std::string ValueOf(HKEY root, const char* key, const char* name) {
+    char value[4096];
+    DWORD size = sizeof value;
+    if (RegGetValueA(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value, &size) !=
+        ERROR_SUCCESS) {
+        return "<none>";
+    }
+    return value;
+}
+
 int EntryCount() {
     HKEY list = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS) return -1;

@@ -88,6 +88,28 @@ bool EntryExists(const std::wstring& name, REGSAM view = 0);
 void DeleteEntry(const std::wstring& name, REGSAM view = 0);
 int EntryCount();
 
+// A string value of root\key set for as long as this lives, the key made if
+// need be, and then put back as it was, or deleted where there was none.
+class TemporaryValue {
+public:
+    TemporaryValue(HKEY root, const char* key, const char* name, const std::string& text, DWORD type = REG_SZ);
+    ~TemporaryValue();
+    TemporaryValue(const TemporaryValue&) = delete;
+    TemporaryValue& operator=(const TemporaryValue&) = delete;
+    bool Set() const { return set_; }
+
+private:
+    HKEY key_ = nullptr;
+    std::string name_;
+    DWORD type_ = 0;
+    std::string was_;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// The string value name of root\key, or "<none>".
+std::string ValueOf(HKEY root, const char* key, const char* name);
+
 // 64-bit Windows, where this 32-bit program runs under WOW64.
 bool RunsUnderWow64();
 // Wine, whose ntdll says so, rather than Windows.
