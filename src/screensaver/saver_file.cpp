@@ -3,6 +3,7 @@
 #include "folders/identity.h"
 #include "platform/platform.h"
 #include "screensaver/native_entries.h"
+#include "screensaver/saver_settings.h"
 #include "text/path_forms.h"
 
 namespace {
@@ -58,6 +59,14 @@ void ResetAttributesAt(const Place& place, const WideChar* path) {
     RestoreRedirection(place, old);
 }
 
+int IdentityAt(const Place& place, const WideChar* path, platform::FileIdentity* identity) {
+    platform::RedirectionState old = 0;
+    if (!TurnRedirectionOff(place, &old)) return kIdentityUnknown;
+    int known = IdentityOf(path, identity);
+    RestoreRedirection(place, old);
+    return known;
+}
+
 int OpensAt(const Place& place, const WideChar* path, int* absent) {
     platform::RedirectionState old = 0;
     *absent = 0;
@@ -78,15 +87,23 @@ int IsReadOnlyFile(std::uint32_t attributes) {
 // Deletes the file at path and says whether it is known to be gone: it can
 // no longer be opened for reading, and either this deletion went through or
 // the file is not there at all. A file that is there but cannot be opened
-// (held without read sharing, or denied) is not known to be gone.
+// (held without read sharing, or denied) is not known to be gone. The
+// settings that name this very file are found while it is there, and reset
+// only once it is gone.
 int RemoveFileAt(const Place& place, const WideChar* path) {
+    KeptEntries settings = {nullptr, 0, 0};
+    platform::FileIdentity saver;
+    if (IdentityAt(place, path, &saver) == kIdentityKnown) FindSettingsNaming(saver, settings);
     int deleted = DeleteAt(place, path);
     if (!deleted && IsReadOnlyFile(AttributesAt(place, path))) {
         ResetAttributesAt(place, path);
         deleted = DeleteAt(place, path);
     }
     int absent = 0;
-    return !OpensAt(place, path, &absent) && (deleted || absent);
+    int gone = !OpensAt(place, path, &absent) && (deleted || absent);
+    if (gone) ResetSettings(settings);
+    ReleaseKept(settings);
+    return gone;
 }
 
 const Place kAsSeen = {0};
@@ -135,10 +152,7 @@ int FileCanBeOpened(const WideChar* path, int* absent) {
     return 1;
 }
 
+// On 32-bit Windows every file is native.
 int NativeIdentityOf(const WideChar* path, platform::FileIdentity* identity) {
-    platform::RedirectionState old = 0;
-    if (!TurnRedirectionOff(kNativeFiles, &old)) return kIdentityUnknown;
-    int known = IdentityOf(path, identity);
-    RestoreRedirection(kNativeFiles, old);
-    return known;
+    return IdentityAt(platform::RunsUnderWow64() ? kNativeFiles : kAsSeen, path, identity);
 }

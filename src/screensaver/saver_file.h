@@ -23,7 +23,8 @@ int RemoveSaverFile(const WideChar* path, int native);
 int FileCanBeOpened(const WideChar* path, int* absent);
 
 // The identity of the file at path in the native file system, with
-// redirection off under WOW64: as IdentityOf.
+// redirection off under WOW64 (on 32-bit Windows every file is native): as
+// IdentityOf.
 int NativeIdentityOf(const WideChar* path, platform::FileIdentity* identity);
 
 #endif

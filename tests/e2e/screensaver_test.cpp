@@ -101,6 +101,55 @@ TEST_F(ScreenSaver, EntryWithSubkeysGoesWhole) {
     EXPECT_FALSE(e2e::EntryExists(name));
 }
 
+// What act does in the native file system: with redirection off under WOW64.
+template <typename Act>
+bool Natively(Act act) {
+    if (!e2e::RunsUnderWow64()) return act();
+    e2e::NativeFileSystem native;
+    return act();
+}
+
+// A person's and the logon desktop's screen saver settings, which name the
+// saver by its short name as Windows often stores it, or in another case.
+// Once it is gone a setting without the lock on resume is deleted, and one
+// with it names the system's blank saver, so that the lock goes on; a
+// setting that names another saver stays. Under Wine the blank saver is
+// made for the test.
+TEST_F(ScreenSaver, SettingsThatNameTheSaverAreResetOnceItIsGoneAndOthersStay) {
+    const char kDesktop[] = "Control Panel\\Desktop";
+    const char kLogonDesktop[] = ".DEFAULT\\Control Panel\\Desktop";
+    char shortName[MAX_PATH] = "";
+    char system[MAX_PATH] = "";
+    ASSERT_NE(GetShortPathNameA(saver.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    std::string blank = std::string(system) + "\\scrnsave.scr";
+    std::string other = folder / "Other Saver.scr";
+    ASSERT_TRUE(e2e::MakeFile(other));
+    {
+        e2e::TemporaryValue own(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE", shortName);
+        e2e::TemporaryValue logon(HKEY_USERS, kLogonDesktop, "SCRNSAVE.EXE", other);
+        ASSERT_TRUE(own.Set() && logon.Set());
+        EXPECT_EQ(Uninstall(name).text, Removed(name));
+        EXPECT_EQ(e2e::ValueOf(HKEY_CURRENT_USER, kDesktop, "SCRNSAVE.EXE"), "<none>");
+        EXPECT_EQ(e2e::ValueOf(HKEY_USERS, kLogonDesktop, "SCRNSAVE.EXE"), other);
+    }
+    bool madeBlank = Natively([&] { return !e2e::Exists(blank) && e2e::MakeFile(blank); });
+    ASSERT_TRUE(e2e::MakeFile(saver));
+    ASSERT_TRUE(e2e::InstallEntry(name, REG_SZ, saver + '\0'));
+    std::string upper = saver;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    {
+        e2e::TemporaryValue logon(HKEY_USERS, kLogonDesktop, "SCRNSAVE.EXE", upper);
+        e2e::TemporaryValue locks(HKEY_USERS, kLogonDesktop, "ScreenSaverIsSecure", "1");
+        ASSERT_TRUE(logon.Set() && locks.Set());
+        EXPECT_EQ(Uninstall(name).text, Removed(name));
+        EXPECT_EQ(lstrcmpiA(e2e::ValueOf(HKEY_USERS, kLogonDesktop, "SCRNSAVE.EXE").c_str(), blank.c_str()), 0)
+            << e2e::ValueOf(HKEY_USERS, kLogonDesktop, "SCRNSAVE.EXE");
+        EXPECT_EQ(e2e::ValueOf(HKEY_USERS, kLogonDesktop, "ScreenSaverIsSecure"), "1");
+    }
+    if (madeBlank) Natively([&] { return DeleteFileA(blank.c_str()) != 0; });
+}
+
 TEST_F(ScreenSaver, NoSuchEntryShowsNothing) {
     e2e::BoxSeen seen = Uninstall(name + " Missing");
     EXPECT_EQ(seen.boxes, 0);

@@ -33,6 +33,45 @@ std::string Long(const std::string& path) { return "\\\\?\\" + path; }
 
 void Uninstall(const std::string& name) { RemoveScreenSaver(name.c_str(), fake::WideOf(name).c_str()); }
 
+// The calls made on path as seen, or in the native file system, where each
+// runs alone with redirection off.
+std::vector<std::string> At(std::vector<std::string> calls, bool native) {
+    if (!native) return calls;
+    std::vector<std::string> wrapped;
+    for (const std::string& call : calls) {
+        if (call == "GetFileInformationByHandle" || call == "CloseHandle") {
+            wrapped.insert(wrapped.end() - 1, call);
+        } else {
+            wrapped.insert(wrapped.end(), {"Wow64DisableWow64FsRedirection", call, "Wow64RevertWow64FsRedirection"});
+        }
+    }
+    return wrapped;
+}
+
+// The calls that read the saver's identity and look for the settings that
+// name it, in no hive here.
+std::vector<std::string> SettingsLookup(const std::string& path, bool native) {
+    std::vector<std::string> calls = At({Call("CreateFileW", Long(path) + ", 0x80, 0x7, 3, 0x2000000"),
+                                         "GetFileInformationByHandle", "CloseHandle"}, native);
+    calls.push_back("RegEnumKeyExW(0)");
+    return calls;
+}
+
+// Those, then the calls that delete path and check it.
+std::vector<std::string> Removal(const std::string& path, bool native) {
+    std::vector<std::string> calls = SettingsLookup(path, native);
+    for (const std::string& call : At({Call("DeleteFileW", Long(path)), Call("CreateFileW", Long(path) + kOpenForReading)}, native)) {
+        calls.push_back(call);
+    }
+    return calls;
+}
+
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> joined;
+    for (const std::vector<std::string>& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
+}
+
 class ScreenSaverTest : public FakeWindowsTest {
 protected:
     void SetUp() override {
@@ -56,12 +95,12 @@ protected:
 
 TEST_F(ScreenSaverTest, RemovesFileThenEntryThenSaysSoAndClosesTheKeyLast) {
     Uninstall("My Saver");
-    EXPECT_THAT(fake::Calls(),
-                ElementsAre(Call("RegOpenKeyExW", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                            Call("RegQueryValueExW", "PathToSCR, 520"),
-                            Call("DeleteFileW", Long(kSaver)), Call("CreateFileW", Long(kSaver) + kOpenForReading),
-                            "RegDeleteTreeW", Call("RegDeleteKeyW", "HKLM, " + kEntry),
-                            Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"));
+    EXPECT_EQ(fake::Calls(),
+              Joined({{Call("RegOpenKeyExW", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                       Call("RegQueryValueExW", "PathToSCR, 520")},
+                      Removal(kSaver, false),
+                      {"RegDeleteTreeW", Call("RegDeleteKeyW", "HKLM, " + kEntry),
+                       Call("MessageBoxA", kRemoved + ", Uninstall, 0x40"), "RegCloseKey"}}));
     EXPECT_FALSE(fake::Exists(kSaver));
     EXPECT_FALSE(fake::KeyExists(kEntry));
     EXPECT_TRUE(fake::KeyExists(kList + "\\Other Program"));
@@ -75,12 +114,13 @@ TEST_F(ScreenSaverTest, FileStillReadableKeepsTheEntryAndShowsTheErrorBox) {
     int hold = fake::HoldOpen(kSaver, platform::kGenericRead, platform::kFileShareRead);
     Uninstall("My Saver");
     fake::Release(hold);
-    EXPECT_THAT(fake::Calls(),
-                ElementsAre(Call("RegOpenKeyExW", "HKLM, " + kEntry + ", 0, 0xf003f"),
-                            Call("RegQueryValueExW", "PathToSCR, 520"),
-                            Call("DeleteFileW", Long(kSaver)), Call("GetFileAttributesW", Long(kSaver)),
-                            Call("CreateFileW", Long(kSaver) + kOpenForReading), "CloseHandle",
-                            Call("MessageBoxA", kNotRemoved + ", Uninstall, 0x10"), "RegCloseKey"));
+    EXPECT_EQ(fake::Calls(),
+              Joined({{Call("RegOpenKeyExW", "HKLM, " + kEntry + ", 0, 0xf003f"),
+                       Call("RegQueryValueExW", "PathToSCR, 520")},
+                      SettingsLookup(kSaver, false),
+                      {Call("DeleteFileW", Long(kSaver)), Call("GetFileAttributesW", Long(kSaver)),
+                       Call("CreateFileW", Long(kSaver) + kOpenForReading), "CloseHandle",
+                       Call("MessageBoxA", kNotRemoved + ", Uninstall, 0x10"), "RegCloseKey"}}));
     EXPECT_TRUE(fake::Exists(kSaver));
     EXPECT_TRUE(fake::KeyExists(kEntry));
     ASSERT_EQ(fake::Boxes().size(), 1u);
@@ -345,22 +385,6 @@ protected:
     }
 };
 
-
-// The calls that delete path and check it: as seen, or in the native file
-// system, where each call runs alone with redirection off.
-std::vector<std::string> Removal(const std::string& path, bool native) {
-    std::vector<std::string> calls = {Call("DeleteFileW", Long(path)), Call("CreateFileW", Long(path) + kOpenForReading)};
-    if (!native) return calls;
-    const char* const off = "Wow64DisableWow64FsRedirection";
-    const char* const on = "Wow64RevertWow64FsRedirection";
-    return {off, calls[0], on, off, calls[1], on};
-}
-
-std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
-    std::vector<std::string> joined;
-    for (const std::vector<std::string>& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-    return joined;
-}
 
 TEST_F(Wow64ScreenSaverTest, SaverOfA32BitInstallerGoesFromSysWow64) {
     fake::AddFile(kSaver32);
