@@ -8,16 +8,13 @@
 
 namespace {
 
-const WideChar kSeparator = u'\\';
-
 // 1 if full, a full path as the file calls take it, lies in the system
 // folder or below it, which WOW64 redirects.
 int InSystemFolder(const WideChar* full) {
     WideChar system[platform::kMaxPath];
     std::uint32_t length = platform::GetSystemDirectoryW(system, platform::kMaxPath);
     if (length == 0 || length >= static_cast<std::uint32_t>(platform::kMaxPath)) return 0;
-    const WideChar* named = AfterDevicePrefix(full);
-    return StartsWithNoCase(named, system) && named[length] == kSeparator;
+    return LiesWithin(AfterDevicePrefix(full), system);
 }
 
 // The file system as this process sees it, or the native one under WOW64,

@@ -98,10 +98,6 @@ int LiesWithin(const WideChar* path, const WideChar* folder) {
     return StartsWithNoCase(path, folder) && path[WideLength(folder)] == kSeparator;
 }
 
-int IsSpelledAs(const WideChar* path, const WideChar* other) {
-    return StartsWithNoCase(path, other) && path[WideLength(other)] == 0;
-}
-
 // A separator at the end ends no folder; the one before it does.
 int CutToParent(LongPath& full) {
     if (IsRoot(full.text)) return 0;

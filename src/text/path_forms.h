@@ -42,9 +42,6 @@ int IsRoot(const WideChar* full);
 // with folder's, A-Z and a-z as one, and then a separator.
 int LiesWithin(const WideChar* path, const WideChar* folder);
 
-// 1 if the two are spelled alike, A-Z and a-z as one.
-int IsSpelledAs(const WideChar* path, const WideChar* other);
-
 // Cuts full back to the folder that holds it, keeping the separator after a
 // root ("\\?\C:\"); 0, with full as it was, when it is a root.
 int CutToParent(LongPath& full);

@@ -17,7 +17,7 @@ int EndsWithNoCase(const WideChar* text, const WideChar* end) {
 }
 
 int IsUserHive(const WideChar* name, int withDefault) {
-    if (withDefault && StartsWithNoCase(name, kDefaultHive) && name[WideLength(kDefaultHive)] == 0) return 1;
+    if (withDefault && IsSpelledAs(name, kDefaultHive)) return 1;
     return StartsWithNoCase(name, kSidStart) && !EndsWithNoCase(name, kClassesEnd);
 }
 

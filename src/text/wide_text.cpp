@@ -25,6 +25,10 @@ int StartsWithNoCase(const WideChar* text, const WideChar* prefix) {
     return 1;
 }
 
+int IsSpelledAs(const WideChar* text, const WideChar* other) {
+    return StartsWithNoCase(text, other) && text[WideLength(other)] == 0;
+}
+
 int HoldsUnitOf(const WideChar* text, const WideChar* set) {
     for (; *text != 0; ++text) {
         for (const WideChar* unit = set; *unit != 0; ++unit) {

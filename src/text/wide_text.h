@@ -18,6 +18,9 @@ std::size_t WideLength(const WideChar* text);
 // unit compared exactly.
 int StartsWithNoCase(const WideChar* text, const WideChar* prefix);
 
+// 1 if the two are spelled alike, A-Z and a-z as one.
+int IsSpelledAs(const WideChar* text, const WideChar* other);
+
 // 1 if text holds one of the units of set.
 int HoldsUnitOf(const WideChar* text, const WideChar* set);
 
